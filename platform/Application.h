@@ -1,0 +1,52 @@
+#pragma once
+// The application object: the executable's path, the message loop's ProcessMessages, the screen
+// cursor, and the one seam through which every message box is shown (tests answer it).
+
+#include <QString>
+#include <exception>
+#include <memory>
+
+enum class TMsgIcon { None, Information, Error };
+
+class TMessageBoxes {
+public:
+    virtual ~TMessageBoxes() = default;
+    // Shows a modal box and returns when the operator has closed it.
+    virtual void Show(const QString& text, TMsgIcon icon) = 0;
+};
+
+// The production boxes: Qt's modal message boxes with an OK button.
+class TQtMessageBoxes : public TMessageBoxes {
+public:
+    void Show(const QString& text, TMsgIcon icon) override;
+};
+
+enum class TCursor { crDefault = 0, crHourGlass = -11 };
+
+class TApplication {
+public:
+    TApplication(QString exeName, std::unique_ptr<TMessageBoxes> boxes);
+
+    const QString& ExeName() const { return exeName_; }
+    // Handles the window messages that are waiting, then returns.
+    void ProcessMessages();
+    void ShowMessage(const QString& text) { boxes_->Show(text, TMsgIcon::None); }
+    // The default error box: the message with a full stop unless it ends in one or in a
+    // character of a lower code.
+    void ShowException(const std::exception& e);
+    TMessageBoxes& MessageBoxes() { return *boxes_; }
+    void SetMessageBoxes(std::unique_ptr<TMessageBoxes> boxes) { boxes_ = std::move(boxes); }
+    void SetCursor(TCursor c);
+    TCursor Cursor() const { return cursor_; }
+
+private:
+    QString exeName_;
+    std::unique_ptr<TMessageBoxes> boxes_;
+    TCursor cursor_ = TCursor::crDefault;
+};
+
+// The text the default error box shows for a message.
+QString ErrorBoxText(const QString& message);
+// The executable's folder followed by the separator and a file name; a root folder keeps its
+// separator, so the name then follows two separators.
+QString FileBesideExecutable(const QString& exeName, const QString& fileName);

@@ -1,0 +1,191 @@
+#include "ClientDataSet.h"
+
+#include "ValueText.h"
+
+#include <algorithm>
+
+TClientDataSet::TClientDataSet(const TClientDataSetDef& def, TIBDatabase& db, TIBTransaction& tr,
+                               TRefusals* refusals)
+    : TDataSet(QString::fromLatin1(def.name)), CommandText(QString::fromLatin1(def.sql)), db_(db), tr_(tr),
+      refusals_(refusals), table_(def.table ? QString::fromLatin1(def.table) : QString()) {
+    DefineFields(def.fields);
+    if (def.keyFields) {
+        keyFields_ = SplitKeyFields(QString::fromLatin1(def.keyFields));
+        for (const QString& k : keyFields_) keyIndexes_.push_back(FieldByName(k).Index());
+    }
+}
+
+void TClientDataSet::DoOpen() {
+    db_.EnsureConnected();
+    FbStatement& st = db_.Prepare(CommandText, tr_);
+    // Each declared field takes the result column of its name.
+    std::vector<int> columnOf(Fields().size(), -1);
+    for (size_t c = 0; c < st.Columns().size(); ++c)
+        if (TField* f = FindField(st.Columns()[c].name)) columnOf[f->Index()] = static_cast<int>(c);
+    for (const auto& f : Fields())
+        if (columnOf[f->Index()] < 0) Fail(QString("Field '%1' not found").arg(f->FieldName()));
+    db_.Execute(st, tr_, Params);
+    TRow fetched;
+    while (st.Fetch(fetched)) {
+        TRow row(Fields().size());
+        for (const auto& f : Fields()) row[f->Index()] = f->Store(fetched[columnOf[f->Index()]]);
+        rows_.push_back(std::move(row));
+    }
+    log_.clear();
+    RebuildIndexes();
+}
+
+void TClientDataSet::DoClose() {
+    log_.clear();
+    for (Index& ix : indexes_) ix.rows.clear();
+}
+
+void TClientDataSet::DoOnNewRecord() {
+    if (OnNewRecord) OnNewRecord(*this);
+}
+
+int TClientDataSet::DoPost(TRow& row, const std::vector<char>& assigned, bool inserting) {
+    if (inserting) {
+        rows_.push_back(std::move(row));
+        int pos = RecordCount() - 1;
+        if (!table_.isEmpty()) log_.push_back({pos, true, assigned, {}, {}});
+        for (Index& ix : indexes_) IndexRow(ix, pos);
+        return pos;
+    }
+    Change c{current_, false, assigned, {}, rows_[current_]};
+    for (int k : keyIndexes_) c.oldKey.push_back(rows_[current_][k]);
+    rows_[current_] = std::move(row);
+    if (!table_.isEmpty()) log_.push_back(std::move(c));
+    RebuildIndexes();
+    return current_;
+}
+
+QString TClientDataSet::KeyText(const TRow& row) const {
+    QStringList parts;
+    for (int k : keyIndexes_) parts << ValueText(row[k]);
+    return parts.join(';');
+}
+
+void TClientDataSet::ApplyChange(const Change& c) {
+    const TRow& row = rows_[c.row];
+    std::vector<TValue> params;
+    QStringList cols;
+    for (const auto& f : Fields())
+        if (c.assigned[f->Index()]) {
+            cols << f->FieldName();
+            params.push_back(row[f->Index()]);
+        }
+    QString sql;
+    if (c.inserted) {
+        QStringList marks;
+        for (qsizetype i = 0; i < cols.size(); ++i) marks << "?";
+        sql = QString("INSERT INTO %1 (%2) VALUES (%3)").arg(table_, cols.join(", "), marks.join(", "));
+    } else {
+        if (cols.isEmpty()) return;
+        QStringList sets, where;
+        for (const QString& col : cols) sets << col + " = ?";
+        for (const QString& k : keyFields_) where << k + " = ?";
+        sql = QString("UPDATE %1 SET %2 WHERE %3").arg(table_, sets.join(", "), where.join(" AND "));
+        params.insert(params.end(), c.oldKey.begin(), c.oldKey.end());
+    }
+    FbStatement& st = db_.Prepare(sql, tr_);
+    db_.Execute(st, tr_, params);
+    if (!c.inserted && st.RowsAffected() == 0)
+        throw EDatabaseError("Record not found or changed by another user");
+}
+
+int TClientDataSet::ApplyUpdates(int /*maxErrors*/) {
+    SettlePending();
+    if (log_.empty()) return 0;
+    if (table_.isEmpty()) Fail("Cannot apply updates: no table to write to");
+    // Connection failures are not refusals of a row: let them end the caller's work.
+    tr_.EnsureStarted();
+    std::vector<Change> pending;
+    pending.swap(log_);
+    int refused = 0;
+    for (const Change& c : pending) {
+        try {
+            ApplyChange(c);
+        } catch (const Exception& e) {
+            ++refused;
+            if (refusals_) refusals_->Record(table_, KeyText(rows_[c.row]), e.Message());
+        }
+    }
+    return refused;
+}
+
+void TClientDataSet::CancelUpdates() {
+    SettlePending();
+    std::vector<int> dropped;
+    for (auto it = log_.rbegin(); it != log_.rend(); ++it) {
+        if (it->inserted) dropped.push_back(it->row);
+        else rows_[it->row] = it->before;
+    }
+    log_.clear();
+    std::sort(dropped.begin(), dropped.end(), std::greater<>());
+    for (int r : dropped) rows_.erase(rows_.begin() + r);
+    RebuildIndexes();
+    NotifyDataSetChanged();
+    SetCurrent(rows_.empty() ? -1 : std::min(std::max(current_, 0), RecordCount() - 1));
+}
+
+std::vector<int> TClientDataSet::ResolveFields(const QString& keyFields) {
+    std::vector<int> out;
+    for (const QString& n : SplitKeyFields(keyFields)) out.push_back(FieldByName(n).Index());
+    return out;
+}
+
+QString TClientDataSet::SearchKey(const std::vector<int>& fields, const std::vector<TValue>& values,
+                                  TLocateOptions options, bool fromRow) {
+    std::vector<const TField*> fs;
+    std::vector<TValue> vs;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const TField* f = Fields()[fields[i]].get();
+        fs.push_back(f);
+        vs.push_back(fromRow ? values[i] : f->Store(values[i]));
+    }
+    return SearchKeyOf(fs, vs, options & loCaseInsensitive);
+}
+
+void TClientDataSet::IndexRow(Index& ix, int row) {
+    std::vector<TValue> vs;
+    for (int f : ix.fields) vs.push_back(rows_[row][f]);
+    ix.rows.try_emplace(SearchKey(ix.fields, vs, ix.options, true), row);
+}
+
+void TClientDataSet::RebuildIndexes() {
+    for (Index& ix : indexes_) {
+        ix.rows.clear();
+        for (int r = 0; r < RecordCount(); ++r) IndexRow(ix, r);
+    }
+}
+
+void TClientDataSet::AddIndex(const QString& keyFields, TLocateOptions options) {
+    indexes_.push_back({ResolveFields(keyFields), options, {}});
+    for (int r = 0; r < RecordCount(); ++r) IndexRow(indexes_.back(), r);
+}
+
+bool TClientDataSet::Locate(const QString& keyFields, const std::vector<TValue>& values,
+                            TLocateOptions options) {
+    if (!Active()) Fail("Cannot perform this operation on a closed dataset");
+    SettlePending();
+    std::vector<int> fields = ResolveFields(keyFields);
+    if (fields.size() != values.size()) Fail("Locate needs one value per key field");
+    QString wanted = SearchKey(fields, values, options, false);
+    for (const Index& ix : indexes_) {
+        if (ix.fields != fields || ix.options != options) continue;
+        auto it = ix.rows.find(wanted);
+        if (it == ix.rows.end()) return false;
+        SetCurrent(it->second);
+        return true;
+    }
+    for (int r = 0; r < RecordCount(); ++r) {
+        std::vector<TValue> vs;
+        for (int f : fields) vs.push_back(rows_[r][f]);
+        if (SearchKey(fields, vs, options, true) == wanted) {
+            SetCurrent(r);
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,74 @@
+#pragma once
+// Client datasets: the whole result of their provider's statement held in memory, and, on the
+// destination side, a change log of posted rows that ApplyUpdates sends to the table.
+
+#include "DataSet.h"
+#include "IBDatabase.h"
+#include "Refusals.h"
+
+#include <QStringList>
+#include <functional>
+#include <unordered_map>
+
+class TClientDataSet : public TDataSet {
+public:
+    // `refusals` receives the rows the destination refuses on apply (nullptr for source sets).
+    TClientDataSet(const TClientDataSetDef& def, TIBDatabase& db, TIBTransaction& tr, TRefusals* refusals);
+
+    QString CommandText;
+    std::vector<TValue> Params; // values of the command text's parameters
+    std::function<void(TDataSet&)> OnNewRecord;
+
+    // Sends the change log, oldest row first, inside the transaction. A refused row is recorded
+    // and taken out of the log at once; the rows after it are still sent. Returns the number of
+    // refused rows.
+    int ApplyUpdates(int maxErrors);
+    // Drops the pending row and every change not yet applied.
+    void CancelUpdates();
+    int ChangeCount() const { return static_cast<int>(log_.size()); }
+
+    // Searches the rows this set holds; several key fields are joined by ";".
+    bool Locate(const QString& keyFields, const std::vector<TValue>& values, TLocateOptions options);
+    // Keeps an index over these key fields so that Locate with the same fields and options does
+    // not scan the rows.
+    void AddIndex(const QString& keyFields, TLocateOptions options);
+
+    const QString& TableName() const { return table_; }
+
+protected:
+    void DoOpen() override;
+    void DoClose() override;
+    void DoOnNewRecord() override;
+    int DoPost(TRow& row, const std::vector<char>& assigned, bool inserting) override;
+
+private:
+    struct Change {
+        int row;
+        bool inserted;
+        std::vector<char> assigned; // fields the row sets (insert) or changed (update)
+        TRow oldKey;                // key values of an updated row before the edit
+        TRow before;                // the whole updated row before the edit
+    };
+    struct Index {
+        std::vector<int> fields;
+        TLocateOptions options;
+        std::unordered_map<QString, int> rows; // search key -> first row
+    };
+
+    std::vector<int> ResolveFields(const QString& keyFields);
+    QString SearchKey(const std::vector<int>& fields, const std::vector<TValue>& values,
+                      TLocateOptions options, bool fromRow);
+    void IndexRow(Index& index, int row);
+    void RebuildIndexes();
+    QString KeyText(const TRow& row) const;
+    void ApplyChange(const Change& c);
+
+    TIBDatabase& db_;
+    TIBTransaction& tr_;
+    TRefusals* refusals_;
+    QString table_;
+    QStringList keyFields_;
+    std::vector<int> keyIndexes_;
+    std::vector<Change> log_;
+    std::vector<Index> indexes_;
+};

@@ -1,0 +1,382 @@
+#include "DataSet.h"
+
+#include "Text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+const TValue TDataSet::kNull{};
+
+namespace {
+struct Range {
+    int64_t low, high;
+};
+
+bool IsIntegerType(TFieldType t) {
+    return t == TFieldType::ftSmallint || t == TFieldType::ftInteger || t == TFieldType::ftLargeint;
+}
+
+Range RangeOf(TFieldType t) {
+    switch (t) {
+    case TFieldType::ftSmallint:
+        return {-32768, 32767};
+    case TFieldType::ftInteger:
+        return {std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()};
+    default:
+        return {std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max()};
+    }
+}
+
+// A decimal text with an optional sign and up to four decimals ("12.5", "-0.25").
+bool ParseCurrency(const QString& text, TCurrency& out) {
+    QString t = Trim(text);
+    bool ok = false;
+    double d = t.toDouble(&ok);
+    if (!ok) return false;
+    out = TCurrency::FromDouble(d);
+    return true;
+}
+
+QString DateTimeText(TDateTime dt) {
+    TDateParts d = DecodeDate(dt);
+    TTimeParts t = DecodeTime(dt);
+    return QString("%1-%2-%3 %4:%5:%6")
+        .arg(d.year, 4, 10, QChar('0'))
+        .arg(d.month, 2, 10, QChar('0'))
+        .arg(d.day, 2, 10, QChar('0'))
+        .arg(t.hour, 2, 10, QChar('0'))
+        .arg(t.minute, 2, 10, QChar('0'))
+        .arg(t.second, 2, 10, QChar('0'));
+}
+} // namespace
+
+// --- field ------------------------------------------------------------------------------------
+
+TField::TField(TDataSet& dataSet, const TFieldDef& def, int index)
+    : dataSet_(dataSet), def_(def), fieldName_(QString::fromLatin1(def.name)), index_(index) {
+    def_.name = nullptr; // the name lives in fieldName_
+}
+
+QString TField::Name() const { return dataSet_.Name() + fieldName_; }
+
+const TValue& TField::Value() const { return dataSet_.FieldValue(index_); }
+
+void TField::ConversionError(const QString& text, const char* kind) const {
+    throw EConvertError(QString("'%1' is not a valid %2 value").arg(text, kind));
+}
+
+int32_t TField::AsInteger() const {
+    int64_t v = AsLargeInt();
+    if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
+        ConversionError(QString::number(v), "integer");
+    return static_cast<int32_t>(v);
+}
+
+int64_t TField::AsLargeInt() const {
+    const TValue& v = Value();
+    if (auto p = std::get_if<int64_t>(&v)) return *p;
+    if (auto p = std::get_if<QString>(&v)) return StrToInt64(*p);
+    if (auto p = std::get_if<TCurrency>(&v)) return p->units / TCurrency::kScale;
+    if (auto p = std::get_if<double>(&v)) return std::llround(*p);
+    if (auto p = std::get_if<TDateTime>(&v)) return static_cast<int64_t>(p->value);
+    return 0;
+}
+
+QString TField::AsString() const {
+    const TValue& v = Value();
+    if (auto p = std::get_if<QString>(&v)) return *p;
+    if (auto p = std::get_if<int64_t>(&v)) return QString::number(*p);
+    if (auto p = std::get_if<TCurrency>(&v)) return p->ToString();
+    if (auto p = std::get_if<double>(&v)) return QString::number(*p, 'g', 15);
+    if (auto p = std::get_if<TDateTime>(&v)) return DateTimeText(*p);
+    return {};
+}
+
+double TField::AsFloat() const {
+    const TValue& v = Value();
+    if (auto p = std::get_if<double>(&v)) return *p;
+    if (auto p = std::get_if<int64_t>(&v)) return static_cast<double>(*p);
+    if (auto p = std::get_if<TCurrency>(&v)) return p->ToDouble();
+    if (auto p = std::get_if<TDateTime>(&v)) return p->value;
+    if (auto p = std::get_if<QString>(&v)) {
+        bool ok = false;
+        double d = Trim(*p).toDouble(&ok);
+        if (!ok) ConversionError(*p, "floating point");
+        return d;
+    }
+    return 0;
+}
+
+TCurrency TField::AsCurrency() const {
+    const TValue& v = Value();
+    if (auto p = std::get_if<TCurrency>(&v)) return *p;
+    if (auto p = std::get_if<double>(&v)) return TCurrency::FromDouble(*p);
+    if (auto p = std::get_if<int64_t>(&v)) return TCurrency::FromInteger(*p);
+    if (auto p = std::get_if<QString>(&v)) {
+        TCurrency c;
+        if (!ParseCurrency(*p, c)) ConversionError(*p, "floating point");
+        return c;
+    }
+    if (auto p = std::get_if<TDateTime>(&v)) return TCurrency::FromDouble(p->value);
+    return {};
+}
+
+TDateTime TField::AsDateTime() const {
+    const TValue& v = Value();
+    if (auto p = std::get_if<TDateTime>(&v)) return *p;
+    if (auto p = std::get_if<double>(&v)) return TDateTime{*p};
+    if (auto p = std::get_if<int64_t>(&v)) return TDateTime{static_cast<double>(*p)};
+    if (auto p = std::get_if<QString>(&v)) ConversionError(*p, "date and time");
+    return {};
+}
+
+TValue TField::Store(const TValue& v) const {
+    if (::IsNull(v)) return v;
+    switch (def_.type) {
+    case TFieldType::ftString:
+    case TFieldType::ftFixedChar:
+        if (auto p = std::get_if<QString>(&v)) return *p;
+        if (auto p = std::get_if<int64_t>(&v)) return QString::number(*p);
+        if (auto p = std::get_if<TCurrency>(&v)) return p->ToString();
+        if (auto p = std::get_if<double>(&v)) return QString::number(*p, 'g', 15);
+        return DateTimeText(std::get<TDateTime>(v));
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftLargeint:
+        if (auto p = std::get_if<int64_t>(&v)) return *p;
+        if (auto p = std::get_if<QString>(&v)) return StrToInt64(*p);
+        if (auto p = std::get_if<TCurrency>(&v))
+            return static_cast<int64_t>(std::llround(p->ToDouble()));
+        if (auto p = std::get_if<double>(&v)) return static_cast<int64_t>(std::llround(*p));
+        return static_cast<int64_t>(std::get<TDateTime>(v).value);
+    case TFieldType::ftFloat:
+        if (auto p = std::get_if<double>(&v)) return *p;
+        if (auto p = std::get_if<int64_t>(&v)) return static_cast<double>(*p);
+        if (auto p = std::get_if<TCurrency>(&v)) return p->ToDouble();
+        if (auto p = std::get_if<QString>(&v)) {
+            bool ok = false;
+            double d = Trim(*p).toDouble(&ok);
+            if (!ok) ConversionError(*p, "floating point");
+            return d;
+        }
+        return std::get<TDateTime>(v).value;
+    case TFieldType::ftBCD:
+        if (auto p = std::get_if<TCurrency>(&v)) return *p;
+        if (auto p = std::get_if<double>(&v)) return TCurrency::FromDouble(*p);
+        if (auto p = std::get_if<int64_t>(&v)) return TCurrency::FromInteger(*p);
+        if (auto p = std::get_if<QString>(&v)) {
+            TCurrency c;
+            if (!ParseCurrency(*p, c)) ConversionError(*p, "floating point");
+            return c;
+        }
+        return TCurrency::FromDouble(std::get<TDateTime>(v).value);
+    case TFieldType::ftDateTime:
+    case TFieldType::ftDate:
+    case TFieldType::ftTime: {
+        TDateTime dt;
+        if (auto p = std::get_if<TDateTime>(&v)) dt = *p;
+        else if (auto p = std::get_if<double>(&v)) dt = TDateTime{*p};
+        else if (auto p = std::get_if<int64_t>(&v)) dt = TDateTime{static_cast<double>(*p)};
+        else if (auto p = std::get_if<TCurrency>(&v)) dt = TDateTime{p->ToDouble()};
+        else ConversionError(std::get<QString>(v), "date and time");
+        if (def_.type == TFieldType::ftDate) return FromDayAndTime(DatePart(dt), 0);
+        if (def_.type == TFieldType::ftTime) return FromDayAndTime(0, TimeOfDayUnits(dt));
+        return dt;
+    }
+    }
+    return v;
+}
+
+TValue TField::Convert(const TValue& v) const {
+    TValue s = Store(v);
+    if (::IsNull(s)) return s;
+    switch (def_.type) {
+    case TFieldType::ftString:
+    case TFieldType::ftFixedChar: {
+        auto& text = std::get<QString>(s);
+        if (def_.size > 0 && text.size() > def_.size) text.truncate(def_.size);
+        if (text.isEmpty() && dataSet_.EmptyTextIsNull()) return TValue{};
+        return s;
+    }
+    case TFieldType::ftBCD:
+        return std::get<TCurrency>(s).CutTo(def_.scale);
+    default:
+        if (IsIntegerType(def_.type)) {
+            int64_t x = std::get<int64_t>(s);
+            Range r = RangeOf(def_.type);
+            if (x < r.low || x > r.high)
+                throw ERangeError(QString("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
+                                      .arg(x)
+                                      .arg(fieldName_)
+                                      .arg(r.low)
+                                      .arg(r.high));
+        }
+        return s;
+    }
+}
+
+void TField::SetValue(const TValue& v) { dataSet_.SetFieldValue(index_, Convert(v)); }
+
+// --- dataset ----------------------------------------------------------------------------------
+
+TDataSet::TDataSet(QString name) : name_(std::move(name)) {}
+
+TDataSet::~TDataSet() = default;
+
+void TDataSet::Fail(const QString& message) const { throw EDatabaseError(name_ + ": " + message); }
+
+void TDataSet::DefineFields(TFieldDefs defs) {
+    for (const TFieldDef& d : defs) AddField(d, QString::fromLatin1(d.name));
+}
+
+int TDataSet::AddField(const TFieldDef& def, QString name) {
+    int index = static_cast<int>(fields_.size());
+    TFieldDef copy = def;
+    QByteArray latin = name.toLatin1();
+    copy.name = latin.constData();
+    fields_.push_back(std::make_unique<TField>(*this, copy, index));
+    byName_.insert(name, index);
+    return index;
+}
+
+void TDataSet::ClearFields() {
+    fields_.clear();
+    byName_.clear();
+}
+
+TField* TDataSet::FindField(const QString& name) {
+    auto it = byName_.find(name);
+    if (it == byName_.end()) it = byName_.find(name.toUpper());
+    return it == byName_.end() ? nullptr : fields_[*it].get();
+}
+
+TField& TDataSet::FieldByName(const QString& name) {
+    TField* f = FindField(name);
+    if (!f) Fail(QString("Field '%1' not found").arg(name));
+    return *f;
+}
+
+void TDataSet::Open() {
+    if (Active()) return;
+    rows_.clear();
+    DoOpen();
+    state_ = TDataSetState::dsBrowse;
+    current_ = rows_.empty() ? -1 : 0;
+    eof_ = rows_.empty();
+    NotifyDataSetChanged();
+}
+
+void TDataSet::Close() {
+    if (!Active()) return;
+    DoClose();
+    rows_.clear();
+    rows_.shrink_to_fit();
+    buffer_.clear();
+    state_ = TDataSetState::dsInactive;
+    current_ = -1;
+    eof_ = true;
+    modified_ = false;
+    NotifyDataSetChanged();
+}
+
+void TDataSet::SetCurrent(int pos) {
+    current_ = pos;
+    eof_ = rows_.empty();
+    NotifyRecordChanged();
+}
+
+void TDataSet::First() {
+    if (!Active()) Fail("Cannot perform this operation on a closed dataset");
+    SettlePending();
+    SetCurrent(rows_.empty() ? -1 : 0);
+}
+
+void TDataSet::Next() {
+    if (!Active()) Fail("Cannot perform this operation on a closed dataset");
+    SettlePending();
+    if (current_ + 1 < RecordCount()) {
+        current_++;
+        NotifyRecordChanged();
+    } else {
+        eof_ = true;
+    }
+}
+
+void TDataSet::SettlePending() {
+    if (state_ == TDataSetState::dsInsert || state_ == TDataSetState::dsEdit) Cancel();
+}
+
+void TDataSet::Insert() {
+    if (!Active()) Fail("Cannot perform this operation on a closed dataset");
+    SettlePending();
+    buffer_.assign(fields_.size(), TValue{});
+    assigned_.assign(fields_.size(), 0);
+    modified_ = false;
+    state_ = TDataSetState::dsInsert;
+    try {
+        DoOnNewRecord();
+    } catch (...) {
+        Cancel(); // an insert whose defaults failed is abandoned
+        throw;
+    }
+}
+
+void TDataSet::Edit() {
+    if (!Active()) Fail("Cannot perform this operation on a closed dataset");
+    if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) return;
+    if (current_ < 0) Fail("Cannot perform this operation on an empty dataset");
+    buffer_ = rows_[current_];
+    assigned_.assign(fields_.size(), 0);
+    modified_ = false;
+    state_ = TDataSetState::dsEdit;
+}
+
+void TDataSet::Post() {
+    if (state_ != TDataSetState::dsInsert && state_ != TDataSetState::dsEdit)
+        Fail("Dataset not in edit or insert mode");
+    for (const auto& f : fields_)
+        if (f->Required() && ::IsNull(buffer_[f->Index()]))
+            throw EDatabaseError(QString("Field '%1' must have a value").arg(f->FieldName()));
+    bool inserting = state_ == TDataSetState::dsInsert;
+    int pos = DoPost(buffer_, assigned_, inserting);
+    state_ = TDataSetState::dsBrowse;
+    buffer_.clear();
+    modified_ = false;
+    if (inserting) NotifyDataSetChanged();
+    SetCurrent(pos);
+}
+
+void TDataSet::Cancel() {
+    if (state_ != TDataSetState::dsInsert && state_ != TDataSetState::dsEdit) return;
+    bool inserting = state_ == TDataSetState::dsInsert;
+    state_ = TDataSetState::dsBrowse;
+    buffer_.clear();
+    modified_ = false;
+    DoCancel(inserting);
+}
+
+const TValue& TDataSet::FieldValue(int index) const {
+    if (state_ == TDataSetState::dsInsert || state_ == TDataSetState::dsEdit) return buffer_[index];
+    if (current_ < 0 || current_ >= RecordCount()) return kNull;
+    return rows_[current_][index];
+}
+
+void TDataSet::SetFieldValue(int index, TValue v) {
+    if (state_ != TDataSetState::dsInsert && state_ != TDataSetState::dsEdit)
+        Fail("Dataset not in edit or insert mode");
+    buffer_[index] = std::move(v);
+    assigned_[index] = 1;
+    modified_ = true;
+}
+
+void TDataSet::AddListener(TDataSetListener* l) { listeners_.push_back(l); }
+void TDataSet::RemoveListener(TDataSetListener* l) { std::erase(listeners_, l); }
+
+void TDataSet::NotifyDataSetChanged() {
+    for (auto* l : listeners_) l->DataSetChanged();
+}
+
+void TDataSet::NotifyRecordChanged() {
+    for (auto* l : listeners_) l->RecordChanged();
+}

@@ -1,0 +1,97 @@
+#pragma once
+// A thin RAII layer over the Firebird client's isc_ interface: attachments, transactions and
+// prepared statements with typed parameters and results. Every failure raises EIBError with the
+// client's own message.
+
+#include "Values.h"
+
+#include <ibase.h>
+
+#include <QString>
+#include <memory>
+#include <span>
+#include <vector>
+
+[[noreturn]] void RaiseStatus(const ISC_STATUS* status);
+
+class FbAttachment {
+public:
+    FbAttachment() = default;
+    ~FbAttachment();
+    FbAttachment(const FbAttachment&) = delete;
+    FbAttachment& operator=(const FbAttachment&) = delete;
+
+    // A path without a host opens through the embedded engine, in this process.
+    void Attach(const QString& path, const QString& user, const QString& password, const QString& charset);
+    void Detach();
+    bool Attached() const { return handle_ != 0; }
+    isc_db_handle* Handle() { return &handle_; }
+
+    // Creates a database file and leaves this attachment on it.
+    void Create(const QString& path, const QString& user, const QString& password, const QString& charset);
+
+private:
+    isc_db_handle handle_ = 0;
+};
+
+class FbTransaction {
+public:
+    FbTransaction() = default;
+    ~FbTransaction(); // a transaction still running here is rolled back
+    FbTransaction(const FbTransaction&) = delete;
+    FbTransaction& operator=(const FbTransaction&) = delete;
+
+    // read_committed, rec_version, nowait: each statement sees the latest committed rows and a
+    // locked row fails at once instead of waiting.
+    void Start(FbAttachment& db);
+    void CommitRetaining();
+    void Commit();
+    void Rollback();
+    bool Active() const { return handle_ != 0; }
+    isc_tr_handle* Handle() { return &handle_; }
+
+private:
+    isc_tr_handle handle_ = 0;
+};
+
+struct FbColumn {
+    QString name;  // the alias when the statement gives one
+    short type;    // SQL_ type without the nullable bit
+    short scale;   // negative decimals of exact numerics
+    short length;  // bytes of text columns
+};
+
+class FbStatement {
+public:
+    FbStatement(FbAttachment& db, FbTransaction& tr, const QString& sql);
+    ~FbStatement();
+    FbStatement(const FbStatement&) = delete;
+    FbStatement& operator=(const FbStatement&) = delete;
+
+    const QString& Sql() const { return sql_; }
+    const std::vector<FbColumn>& Columns() const { return columns_; }
+    int ParamCount() const;
+    bool IsSelect() const { return isSelect_; }
+
+    // Runs the statement with one value per parameter; a select opens its cursor.
+    void Execute(FbTransaction& tr, std::span<const TValue> params);
+    // The next row of the open cursor; false at the end, where the cursor is closed.
+    bool Fetch(std::vector<TValue>& row);
+    void CloseCursor();
+    // Rows changed by the last insert, update or delete.
+    long RowsAffected();
+
+private:
+    struct Sqlda;
+    void BindParams(std::span<const TValue> params);
+    void AllocateOutput();
+
+    FbAttachment& db_;
+    QString sql_;
+    isc_stmt_handle handle_ = 0;
+    bool isSelect_ = false;
+    bool cursorOpen_ = false;
+    std::unique_ptr<Sqlda> in_;
+    std::unique_ptr<Sqlda> out_;
+    std::vector<FbColumn> columns_;
+};

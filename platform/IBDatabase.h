@@ -1,0 +1,100 @@
+#pragma once
+// The database components the form is written against: a connection with its default
+// transaction, connected on demand, and the statements prepared on it, reused by their text.
+
+#include "Firebird.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <span>
+#include <vector>
+
+class TIBTransaction;
+
+// Sees every statement the destination runs and every commit (the benchmark records them).
+class TStatementObserver {
+public:
+    virtual ~TStatementObserver() = default;
+    virtual void Executed(const QString& sql, std::span<const TValue> params) = 0;
+    virtual void Committed(bool retaining) = 0;
+};
+
+class TIBDatabase {
+public:
+    explicit TIBDatabase(QString name);
+    ~TIBDatabase();
+    TIBDatabase(const TIBDatabase&) = delete;
+    TIBDatabase& operator=(const TIBDatabase&) = delete;
+
+    const QString& Name() const { return name_; }
+    QString DatabaseName; // the file
+    QStringList Params;   // "user_name=", "password=", "lc_ctype="
+    bool LoginPrompt = false;
+
+    void SetDefaultTransaction(TIBTransaction* tr) { defaultTransaction_ = tr; }
+    TIBTransaction* DefaultTransaction() const { return defaultTransaction_; }
+
+    bool Connected() const { return attachment_.Attached(); }
+    void SetConnected(bool on);
+    void Open();
+    // Ends each running transaction with its default action (a full commit), closes the
+    // components that run on this connection and detaches.
+    void Close();
+    // The first operation on a disconnected database connects it again.
+    void EnsureConnected();
+
+    FbAttachment& Attachment() { return attachment_; }
+    // The statement of this text, prepared once on this connection.
+    FbStatement& Prepare(const QString& sql, TIBTransaction& tr);
+    // Runs a prepared statement, telling the observer first.
+    void Execute(FbStatement& st, TIBTransaction& tr, std::span<const TValue> params);
+
+    void SetObserver(TStatementObserver* o) { observer_ = o; }
+    TStatementObserver* Observer() const { return observer_; }
+
+    // Components closed when the connection closes (table components and free queries).
+    void AddCloseHandler(const void* owner, std::function<void()> close);
+    void RemoveCloseHandler(const void* owner);
+    void AddTransaction(TIBTransaction* tr) { transactions_.push_back(tr); }
+    void RemoveTransaction(TIBTransaction* tr);
+
+private:
+    QString Param(const QString& key) const;
+
+    QString name_;
+    FbAttachment attachment_;
+    TIBTransaction* defaultTransaction_ = nullptr;
+    std::vector<TIBTransaction*> transactions_;
+    std::vector<std::pair<const void*, std::function<void()>>> closeHandlers_;
+    QHash<QString, std::shared_ptr<FbStatement>> statements_;
+    TStatementObserver* observer_ = nullptr;
+};
+
+class TIBTransaction {
+public:
+    TIBTransaction(QString name, TIBDatabase& db);
+    ~TIBTransaction();
+    TIBTransaction(const TIBTransaction&) = delete;
+    TIBTransaction& operator=(const TIBTransaction&) = delete;
+
+    const QString& Name() const { return name_; }
+    QStringList Params{"read_committed", "rec_version", "nowait"};
+    TIBDatabase& Database() { return db_; }
+
+    bool InTransaction() const { return handle_.Active(); }
+    // Started by the first component that needs it; connects the database when needed.
+    void EnsureStarted();
+    // Makes every write so far durable; the transaction and every open component go on.
+    void CommitRetaining();
+    void Commit();
+    void Rollback();
+    FbTransaction& Handle() { return handle_; }
+
+private:
+    QString name_;
+    TIBDatabase& db_;
+    FbTransaction handle_;
+};

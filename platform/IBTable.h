@@ -1,0 +1,48 @@
+#pragma once
+// The table component: a whole destination table, held in the order of its primary key. A posted
+// row is inserted into the table at once. The embedded engine opens the destination for this
+// process alone, so the rows read at open plus the rows posted here are every row the
+// transaction sees, and Locate answers from an index over them.
+
+#include "DataSet.h"
+#include "IBDatabase.h"
+
+#include <QStringList>
+#include <unordered_map>
+
+class TIBTable : public TDataSet {
+public:
+    TIBTable(const TTableDef& def, TIBDatabase& db, TIBTransaction& tr);
+    ~TIBTable() override;
+
+    const QString& TableName() const { return table_; }
+    // Every row is read when the table opens.
+    void FetchAll() {}
+    // The first row, in primary-key order, whose key columns equal the values (text compared
+    // in upper case with loCaseInsensitive; NULL matches only NULL). Not found: the current row
+    // stays.
+    bool Locate(const QString& keyFields, const std::vector<TValue>& values, TLocateOptions options);
+
+    bool EmptyTextIsNull() const override { return true; }
+
+protected:
+    void DoOpen() override;
+    void DoClose() override;
+    int DoPost(TRow& row, const std::vector<char>& assigned, bool inserting) override;
+
+private:
+    struct Index {
+        std::vector<int> fields;
+        bool caseInsensitive;
+        std::unordered_map<QString, int> rows; // search key -> first row in key order
+    };
+    QString RowKey(const Index& ix, const TRow& row) const;
+    Index& IndexFor(const std::vector<int>& fields, bool caseInsensitive);
+    bool PkLess(const TRow& a, const TRow& b) const;
+
+    TIBDatabase& db_;
+    TIBTransaction& tr_;
+    QString table_;
+    std::vector<int> pk_;
+    std::vector<Index> indexes_;
+};

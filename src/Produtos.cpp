@@ -1,0 +1,3 @@
+#include "uImportacao.h"
+
+void Tfrm_Importacao::MigrarProdutos() {}

@@ -1,0 +1,5 @@
+#include "uImportacao.h"
+
+int Tfrm_Importacao::RegistrarEndereco(const QString&, const QString&, const QString&, const QString&, const QString&) {
+    return 0;
+}

@@ -1,0 +1,208 @@
+#include "uImportacao.h"
+
+#include "Text.h"
+#include "uImportacao_dfm.h"
+#include "ui_uImportacao.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QShowEvent>
+
+namespace {
+const QStringList kConnectionParams{"user_name=SYSDBA", "password=plumtorch", "lc_ctype=WIN1252"};
+}
+
+Tfrm_Importacao::Tfrm_Importacao(TApplication& application, QWidget* parent)
+    : QWidget(parent),
+      CDS_ORIGEM_FUNCIONARIO(dfm::CDS_ORIGEM_FUNCIONARIO, DB_ORIGEM, TR_ORIGEM, nullptr),
+      CDS_ORIGEM_CLIENTE(dfm::CDS_ORIGEM_CLIENTE, DB_ORIGEM, TR_ORIGEM, nullptr),
+      CDS_ORIGEM_FORNECEDOR(dfm::CDS_ORIGEM_FORNECEDOR, DB_ORIGEM, TR_ORIGEM, nullptr),
+      CDS_ORIGEM_PRODUTO(dfm::CDS_ORIGEM_PRODUTO, DB_ORIGEM, TR_ORIGEM, nullptr),
+      CDS_ORIGEM_VEN(dfm::CDS_ORIGEM_VEN, DB_ORIGEM, TR_ORIGEM, nullptr),
+      CDS_ORIGEM_ITV(dfm::CDS_ORIGEM_ITV, DB_ORIGEM, TR_ORIGEM, nullptr),
+      CDS_ORIGEM_CCO(dfm::CDS_ORIGEM_CCO, DB_ORIGEM, TR_ORIGEM, nullptr),
+      CDS_ORIGEM_CODIGOBARRA(dfm::CDS_ORIGEM_CODIGOBARRA, DB_ORIGEM, TR_ORIGEM, nullptr),
+      CDS_CLIENTE(dfm::CDS_CLIENTE, DB_DESTINO, TR_DESTINO, &Recusas),
+      CDS_COMPLEMENTOCLIENTE(dfm::CDS_COMPLEMENTOCLIENTE, DB_DESTINO, TR_DESTINO, &Recusas),
+      CDS_REFERENCIACLIENTE(dfm::CDS_REFERENCIACLIENTE, DB_DESTINO, TR_DESTINO, &Recusas),
+      CDS_ENDERECOCLIENTE(dfm::CDS_ENDERECOCLIENTE, DB_DESTINO, TR_DESTINO, &Recusas),
+      CDS_ENDERECOFORNECEDOR(dfm::CDS_ENDERECOFORNECEDOR, DB_DESTINO, TR_DESTINO, &Recusas),
+      CDS_CONTATOCLIENTE(dfm::CDS_CONTATOCLIENTE, DB_DESTINO, TR_DESTINO, &Recusas),
+      CDS_CONTATOFORNECEDOR(dfm::CDS_CONTATOFORNECEDOR, DB_DESTINO, TR_DESTINO, &Recusas),
+      CDS_FORNECEDOR(dfm::CDS_FORNECEDOR, DB_DESTINO, TR_DESTINO, &Recusas),
+      CDS_ITEM(dfm::CDS_ITEM, DB_DESTINO, TR_DESTINO, &Recusas),
+      CDS_ITEMEMPRESA(dfm::CDS_ITEMEMPRESA, DB_DESTINO, TR_DESTINO, &Recusas),
+      CDS_ITEMLOCAL(dfm::CDS_ITEMLOCAL, DB_DESTINO, TR_DESTINO, &Recusas),
+      CDS_PRECOVENDA(dfm::CDS_PRECOVENDA, DB_DESTINO, TR_DESTINO, &Recusas),
+      CDS_PRECOCUSTO(dfm::CDS_PRECOCUSTO, DB_DESTINO, TR_DESTINO, &Recusas),
+      CDS_SALDO(dfm::CDS_SALDO, DB_DESTINO, TR_DESTINO, &Recusas),
+      CDS_ITEMFORNECEDOR(dfm::CDS_ITEMFORNECEDOR, DB_DESTINO, TR_DESTINO, &Recusas),
+      CDS_VENDA(dfm::CDS_VENDA, DB_DESTINO, TR_DESTINO, &Recusas),
+      CDS_ITEMVENDA(dfm::CDS_ITEMVENDA, DB_DESTINO, TR_DESTINO, &Recusas),
+      CDS_CRE(dfm::CDS_CRE, DB_DESTINO, TR_DESTINO, &Recusas),
+      CDS_PCR(dfm::CDS_PCR, DB_DESTINO, TR_DESTINO, &Recusas),
+      CDS_CODIGOBARRA(dfm::CDS_CODIGOBARRA, DB_DESTINO, TR_DESTINO, &Recusas),
+      TBL_FUNCIONARIO(dfm::TBL_FUNCIONARIO, DB_DESTINO, TR_DESTINO),
+      TBL_BAIRRO(dfm::TBL_BAIRRO, DB_DESTINO, TR_DESTINO),
+      TBL_CIDADE(dfm::TBL_CIDADE, DB_DESTINO, TR_DESTINO),
+      TBL_UF(dfm::TBL_UF, DB_DESTINO, TR_DESTINO),
+      TBL_ENDERECOCORREIO(dfm::TBL_ENDERECOCORREIO, DB_DESTINO, TR_DESTINO),
+      TBL_GRUPO(dfm::TBL_GRUPO, DB_DESTINO, TR_DESTINO),
+      TBL_SUBGRUPO(dfm::TBL_SUBGRUPO, DB_DESTINO, TR_DESTINO),
+      TBL_UNIDADE(dfm::TBL_UNIDADE, DB_DESTINO, TR_DESTINO),
+      TBL_MARCA(dfm::TBL_MARCA, DB_DESTINO, TR_DESTINO), application_(application),
+      ui_(std::make_unique<Ui::frm_Importacao>()) {
+    ui_->setupUi(this);
+    dbg_Cliente = ui_->dbg_Cliente;
+    DBGrid1 = ui_->DBGrid1;
+    dbg_Produto = ui_->dbg_Produto;
+    dbg_ContaCorrente = ui_->dbg_ContaCorrente;
+    dbg_Funcionario = ui_->dbg_Funcionario;
+    dbg_Venda = ui_->dbg_Venda;
+    dbg_ItemVenda = ui_->dbg_ItemVenda;
+    Button1 = ui_->Button1;
+    btn_Fornecedor_Como_Marca = ui_->btn_Fornecedor_Como_Marca;
+    btn_CodigoBarra = ui_->btn_CodigoBarra;
+    chk_Funcionarios = ui_->chk_Funcionarios;
+    cb_Cliente = ui_->cb_Cliente;
+    chk_Fornecedores = ui_->chk_Fornecedores;
+    chk_Produtos = ui_->chk_Produtos;
+    chk_Vendas = ui_->chk_Vendas;
+    chk_ContaCorrente = ui_->chk_ContaCorrente;
+    sbrStatus = ui_->sbrStatus;
+    sbrStatusPanel0 = new QLabel(sbrStatus);
+    sbrStatusPanel0->setFixedWidth(50);
+    sbrStatus->addWidget(sbrStatusPanel0);
+    setFixedSize(1908, 800);
+
+    for (TIBDatabase* db : {&DB_DESTINO, &DB_ORIGEM}) {
+        db->Params = kConnectionParams;
+        db->LoginPrompt = false;
+    }
+    DB_DESTINO.SetDefaultTransaction(&TR_DESTINO);
+    DB_ORIGEM.SetDefaultTransaction(&TR_ORIGEM);
+
+    const std::pair<TDataSource*, TClientDataSet*> sources[] = {
+        {&DS_CLIENTE, &CDS_ORIGEM_CLIENTE}, {&DS_FORNECEDOR, &CDS_ORIGEM_FORNECEDOR},
+        {&DS_PRODUTO, &CDS_ORIGEM_PRODUTO}, {&DS_CCO, &CDS_ORIGEM_CCO},
+        {&DS_ORIGEM_FUNCIONARIO, &CDS_ORIGEM_FUNCIONARIO}, {&DS_ORIGEM_VEN, &CDS_ORIGEM_VEN},
+        {&DS_ORIGEM_ITV, &CDS_ORIGEM_ITV}};
+    for (auto [ds, cds] : sources) ds->DataSet = cds;
+    dbg_Cliente->SetDataSource(DS_CLIENTE);
+    DBGrid1->SetDataSource(DS_FORNECEDOR);
+    dbg_Produto->SetDataSource(DS_PRODUTO);
+    dbg_ContaCorrente->SetDataSource(DS_CCO);
+    dbg_Funcionario->SetDataSource(DS_ORIGEM_FUNCIONARIO);
+    dbg_Venda->SetDataSource(DS_ORIGEM_VEN);
+    dbg_ItemVenda->SetDataSource(DS_ORIGEM_ITV);
+
+    CDS_CLIENTE.OnNewRecord = [this](TDataSet& ds) { CDS_CLIENTENewRecord(ds); };
+    CDS_CRE.OnNewRecord = [this](TDataSet& ds) { CDS_CRENewRecord(ds); };
+    CDS_PCR.OnNewRecord = [this](TDataSet& ds) { CDS_PCRNewRecord(ds); };
+    // The contact search runs for every customer contact over every contact registered since
+    // the program started: an index keeps it from scanning them.
+    CDS_CONTATOCLIENTE.AddIndex("CCI_CODIGO_CLIENTE;CCI_CODIGO_TIPO_CONTATO;CCI_NOME", loCaseInsensitive);
+    CDS_CONTATOFORNECEDOR.AddIndex("CFO_CODIGO_FORNECEDOR;CFO_CODIGO_TIPO_CONTATO;CFO_NOME", loCaseInsensitive);
+
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(this); });
+    connect(btn_Fornecedor_Como_Marca, &QPushButton::clicked, this, [this] { btn_Fornecedor_Como_MarcaClick(this); });
+    connect(btn_CodigoBarra, &QPushButton::clicked, this, [this] { btn_CodigoBarraClick(this); });
+
+    Dispatch([this] { FormCreate(this); });
+}
+
+Tfrm_Importacao::~Tfrm_Importacao() = default;
+
+void Tfrm_Importacao::Dispatch(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        application_.ShowException(e);
+    }
+}
+
+void Tfrm_Importacao::SetButtonsEnabled(bool on) {
+    for (QPushButton* b : {Button1, btn_Fornecedor_Como_Marca, btn_CodigoBarra}) b->setEnabled(on);
+}
+
+void Tfrm_Importacao::RunJob(const std::function<void()>& job) {
+    if (busy_) return; // one run or command at a time
+    busy_ = true;
+    SetButtonsEnabled(false);
+    Recusas.Clear();
+    Dispatch(job);
+    busy_ = false;
+    SetButtonsEnabled(true);
+    if (!Recusas.IsEmpty()) application_.MessageBoxes().Show(Recusas.Summary(), TMsgIcon::Information);
+}
+
+void Tfrm_Importacao::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (shown_ || event->spontaneous()) return;
+    shown_ = true;
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
+    }
+    Dispatch([this] { FormShow(this); });
+}
+
+void Tfrm_Importacao::closeEvent(QCloseEvent* event) {
+    if (busy_) {
+        event->ignore(); // the run's datasets must not be closed under it
+        return;
+    }
+    bool canClose = true;
+    bool failed = true;
+    Dispatch([&] {
+        FormCloseQuery(this, canClose);
+        failed = false;
+    });
+    if (canClose && !failed) event->accept();
+    else event->ignore();
+}
+
+void Tfrm_Importacao::FormCreate(QObject*) {
+    DB_DESTINO.SetConnected(false);
+    DB_ORIGEM.SetConnected(false);
+}
+
+void Tfrm_Importacao::FormShow(QObject*) {
+    DB_DESTINO.DatabaseName = FileBesideExecutable(application_.ExeName(), "KELMOR.FDB");
+    DB_ORIGEM.DatabaseName = FileBesideExecutable(application_.ExeName(), "LOJA.GDB");
+    DB_DESTINO.SetConnected(true);
+    DB_ORIGEM.SetConnected(true);
+}
+
+void Tfrm_Importacao::FormCloseQuery(QObject*, bool&) {
+    // Disconnecting ends the destination transaction with a full commit: what a failed run
+    // wrote after its last commit point is kept.
+    DB_DESTINO.SetConnected(false);
+    DB_ORIGEM.SetConnected(false);
+}
+
+void Tfrm_Importacao::Button1Click(QObject*) {
+    RunJob([this] {
+        LerMenorData();
+        if (chk_Funcionarios->isChecked()) MigrarFuncionarios();
+        if (cb_Cliente->isChecked()) MigrarClientes();
+        if (chk_Fornecedores->isChecked()) MigrarFornecedores();
+        if (chk_Produtos->isChecked()) MigrarProdutos();
+        if (chk_Vendas->isChecked()) {
+            MigrarVendas();
+            MigrarItensVenda(); // also when no sale header was selected
+        }
+        if (chk_ContaCorrente->isChecked()) MigrarContaCorrente();
+    });
+}
+
+void Tfrm_Importacao::LerMenorData() {
+    Q_ORIGEM.Close();
+    Q_ORIGEM.SetSQL("SELECT MIN(VEN_DATA_EMISSAO) AS MENOR_DATA FROM LJ_VENDA");
+    Q_ORIGEM.Open();
+    TDateTime menor = Q_ORIGEM.FieldByName("MENOR_DATA").AsDateTime();
+    Q_ORIGEM.Close();
+    MenorData = menor.value > 0 ? menor : Date();
+}

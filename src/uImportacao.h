@@ -1,0 +1,180 @@
+#pragma once
+// The migration window: the two connections, every data component of the form definition, the
+// event handlers and the routines the migration steps share.
+
+#include "Application.h"
+#include "ClientDataSet.h"
+#include "DBGrid.h"
+#include "IBDatabase.h"
+#include "IBQuery.h"
+#include "IBTable.h"
+#include "Refusals.h"
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class frm_Importacao;
+}
+class QPushButton;
+class QCheckBox;
+class QStatusBar;
+class QLabel;
+
+class Tfrm_Importacao : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Tfrm_Importacao(TApplication& application, QWidget* parent = nullptr);
+    ~Tfrm_Importacao() override;
+
+    // --- event handlers -------------------------------------------------------------------
+    void FormCreate(QObject* sender);
+    void FormShow(QObject* sender);
+    void FormCloseQuery(QObject* sender, bool& canClose);
+    void Button1Click(QObject* sender);
+    void btn_Fornecedor_Como_MarcaClick(QObject* sender);
+    void btn_CodigoBarraClick(QObject* sender);
+    void CDS_CLIENTENewRecord(TDataSet& dataSet);
+    void CDS_CRENewRecord(TDataSet& dataSet);
+    void CDS_PCRNewRecord(TDataSet& dataSet);
+
+    // --- shared routines ------------------------------------------------------------------
+    int ProximoCodigo(const QString& generator);
+    static QString SomenteNumeros(const QString& text);
+    static QString CompletarComZeros(int64_t value, int width);
+    static QString DataSQL(TDateTime date);
+    static QString ExtrairLogradouro(const QString& address);
+    static QString ExtrairNumero(const QString& address);
+    int RegistrarEndereco(const QString& street, const QString& neighbourhood, const QString& city,
+                          const QString& state, const QString& postalCode);
+    void RegistrarEnderecoCliente(int owner, const QString& type, int postalAddress, const QString& number);
+    void RegistrarEnderecoFornecedor(int owner, const QString& type, int postalAddress, const QString& number);
+    void RegistrarContatoCliente(int owner, int type, const QString& text);
+    void RegistrarContatoFornecedor(int owner, int type, const QString& text);
+    QString DocumentoUnico(const QString& number);
+
+    // --- connections, transactions and free queries ---------------------------------------
+    TIBDatabase DB_DESTINO{"DB_DESTINO"};
+    TIBDatabase DB_ORIGEM{"DB_ORIGEM"};
+    TIBTransaction TR_DESTINO{"TR_DESTINO", DB_DESTINO};
+    TIBTransaction TR_ORIGEM{"TR_ORIGEM", DB_ORIGEM};
+    TIBQuery QR_DEST{"QR_DEST", DB_DESTINO, TR_DESTINO};
+    TIBQuery QR_PROXIMO{"QR_PROXIMO", DB_DESTINO, TR_DESTINO};
+    TIBQuery Q_ORIGEM{"Q_ORIGEM", DB_ORIGEM, TR_ORIGEM};
+
+    // Rows the destination refused while this run or command applied them.
+    TRefusals Recusas;
+
+    // --- source client datasets -----------------------------------------------------------
+    TClientDataSet CDS_ORIGEM_FUNCIONARIO;
+    TClientDataSet CDS_ORIGEM_CLIENTE;
+    TClientDataSet CDS_ORIGEM_FORNECEDOR;
+    TClientDataSet CDS_ORIGEM_PRODUTO;
+    TClientDataSet CDS_ORIGEM_VEN;
+    TClientDataSet CDS_ORIGEM_ITV;
+    TClientDataSet CDS_ORIGEM_CCO;
+    TClientDataSet CDS_ORIGEM_CODIGOBARRA;
+
+    // --- destination client datasets ------------------------------------------------------
+    TClientDataSet CDS_CLIENTE;
+    TClientDataSet CDS_COMPLEMENTOCLIENTE;
+    TClientDataSet CDS_REFERENCIACLIENTE;
+    TClientDataSet CDS_ENDERECOCLIENTE;
+    TClientDataSet CDS_ENDERECOFORNECEDOR;
+    TClientDataSet CDS_CONTATOCLIENTE;
+    TClientDataSet CDS_CONTATOFORNECEDOR;
+    TClientDataSet CDS_FORNECEDOR;
+    TClientDataSet CDS_ITEM;
+    TClientDataSet CDS_ITEMEMPRESA;
+    TClientDataSet CDS_ITEMLOCAL;
+    TClientDataSet CDS_PRECOVENDA;
+    TClientDataSet CDS_PRECOCUSTO;
+    TClientDataSet CDS_SALDO;
+    TClientDataSet CDS_ITEMFORNECEDOR;
+    TClientDataSet CDS_VENDA;
+    TClientDataSet CDS_ITEMVENDA;
+    TClientDataSet CDS_CRE;
+    TClientDataSet CDS_PCR;
+    TClientDataSet CDS_CODIGOBARRA;
+
+    // --- table components -----------------------------------------------------------------
+    TIBTable TBL_FUNCIONARIO;
+    TIBTable TBL_BAIRRO;
+    TIBTable TBL_CIDADE;
+    TIBTable TBL_UF;
+    TIBTable TBL_ENDERECOCORREIO;
+    TIBTable TBL_GRUPO;
+    TIBTable TBL_SUBGRUPO;
+    TIBTable TBL_UNIDADE;
+    TIBTable TBL_MARCA;
+
+    // --- data sources of the grids --------------------------------------------------------
+    TDataSource DS_CLIENTE{"DS_CLIENTE"};
+    TDataSource DS_FORNECEDOR{"DS_FORNECEDOR"};
+    TDataSource DS_PRODUTO{"DS_PRODUTO"};
+    TDataSource DS_CCO{"DS_CCO"};
+    TDataSource DS_ORIGEM_FUNCIONARIO{"DS_ORIGEM_FUNCIONARIO"};
+    TDataSource DS_ORIGEM_VEN{"DS_ORIGEM_VEN"};
+    TDataSource DS_ORIGEM_ITV{"DS_ORIGEM_ITV"};
+
+    // --- widgets (owned by the window) ----------------------------------------------------
+    TDBGrid* dbg_Cliente;
+    TDBGrid* DBGrid1;
+    TDBGrid* dbg_Produto;
+    TDBGrid* dbg_ContaCorrente;
+    TDBGrid* dbg_Funcionario;
+    TDBGrid* dbg_Venda;
+    TDBGrid* dbg_ItemVenda;
+    QPushButton* Button1;
+    QPushButton* btn_Fornecedor_Como_Marca;
+    QPushButton* btn_CodigoBarra;
+    QCheckBox* chk_Funcionarios;
+    QCheckBox* cb_Cliente;
+    QCheckBox* chk_Fornecedores;
+    QCheckBox* chk_Produtos;
+    QCheckBox* chk_Vendas;
+    QCheckBox* chk_ContaCorrente;
+    QStatusBar* sbrStatus;
+    QLabel* sbrStatusPanel0; // the status bar's one panel
+
+    // The run's base date: the earliest sale of the source, or today.
+    TDateTime MenorData;
+
+    // Whether the run or a command is working (the buttons are disabled meanwhile).
+    bool Ocupado() const { return busy_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // --- the steps of the run, in their order ---------------------------------------------
+    void LerMenorData();
+    void MigrarFuncionarios();
+    void MigrarClientes();
+    void MigrarFornecedores();
+    void MigrarProdutos();
+    void MigrarVendas();
+    void MigrarItensVenda();
+    void MigrarContaCorrente();
+
+    // --- product classification look-ups: the key of the row found or created, as text ----
+    QString RegistrarGrupo();
+    QString RegistrarSubGrupo();
+    QString RegistrarUnidade();
+    QString RegistrarMarca();
+
+    // Runs an event handler: an exception that leaves it is shown in the default error box.
+    void Dispatch(const std::function<void()>& handler);
+    // Runs the run or a command as the one job: buttons disabled, closing refused, refused rows
+    // counted and reported at its end.
+    void RunJob(const std::function<void()>& job);
+    void SetButtonsEnabled(bool on);
+
+    TApplication& application_;
+    std::unique_ptr<Ui::frm_Importacao> ui_;
+    bool busy_ = false;
+    bool shown_ = false;
+};

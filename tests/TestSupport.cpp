@@ -1,0 +1,130 @@
+#include "TestSupport.h"
+
+#include "Errors.h"
+
+#include <QCheckBox>
+#include <QFile>
+
+namespace {
+const QString kTemplates = QStringLiteral(TEMPLATE_DIR);
+}
+
+Db::Db(const QString& path) { db_.Attach(path, "SYSDBA", "masterkey", "WIN1252"); }
+
+Db::~Db() = default;
+
+void Db::Exec(const QString& sql, const std::vector<TValue>& params) {
+    FbTransaction tr;
+    tr.Start(db_);
+    FbStatement st(db_, tr, sql);
+    st.Execute(tr, params);
+    tr.Commit();
+}
+
+std::vector<TRow> Db::Rows(const QString& sql, const std::vector<TValue>& params) {
+    FbTransaction tr;
+    tr.Start(db_);
+    std::vector<TRow> rows;
+    {
+        FbStatement st(db_, tr, sql);
+        st.Execute(tr, params);
+        TRow row;
+        while (st.Fetch(row)) rows.push_back(row);
+    }
+    tr.Commit();
+    return rows;
+}
+
+TValue Db::Scalar(const QString& sql, const std::vector<TValue>& params) {
+    auto rows = Rows(sql, params);
+    return rows.empty() || rows[0].empty() ? TValue{} : rows[0][0];
+}
+
+int64_t Db::Count(const QString& table, const QString& where) {
+    return Int(Scalar("SELECT COUNT(*) FROM " + table + (where.isEmpty() ? QString() : " WHERE " + where)));
+}
+
+QString Str(const TValue& v) {
+    if (auto p = std::get_if<QString>(&v)) return *p;
+    if (auto p = std::get_if<int64_t>(&v)) return QString::number(*p);
+    if (auto p = std::get_if<TCurrency>(&v)) return p->ToString();
+    if (auto p = std::get_if<double>(&v)) return QString::number(*p);
+    return {};
+}
+
+int64_t Int(const TValue& v) {
+    if (auto p = std::get_if<int64_t>(&v)) return *p;
+    if (auto p = std::get_if<TCurrency>(&v)) return p->units / TCurrency::kScale;
+    if (auto p = std::get_if<double>(&v)) return static_cast<int64_t>(*p);
+    return 0;
+}
+
+double Num(const TValue& v) {
+    if (auto p = std::get_if<int64_t>(&v)) return static_cast<double>(*p);
+    if (auto p = std::get_if<TCurrency>(&v)) return p->ToDouble();
+    if (auto p = std::get_if<double>(&v)) return *p;
+    if (auto p = std::get_if<TDateTime>(&v)) return p->value;
+    return 0;
+}
+
+TDateTime Day(int year, int month, int day, int hour, int minute, int second) {
+    return EncodeDateTime({year, month, day}, {hour, minute, second, 0});
+}
+
+void MigrationTest::SetUp() {
+    ASSERT_TRUE(dir_.isValid());
+    ASSERT_TRUE(QFile::copy(kTemplates + "/LOJA.GDB", LojaPath()));
+    ASSERT_TRUE(QFile::copy(kTemplates + "/KELMOR.FDB", KelmorPath()));
+    QFile::setPermissions(LojaPath(), QFile::ReadOwner | QFile::WriteOwner);
+    QFile::setPermissions(KelmorPath(), QFile::ReadOwner | QFile::WriteOwner);
+}
+
+void MigrationTest::TearDown() {
+    form_.reset();
+    loja_.reset();
+    kelmor_.reset();
+}
+
+Db& MigrationTest::Loja() {
+    if (!loja_) loja_ = std::make_unique<Db>(LojaPath());
+    return *loja_;
+}
+
+Db& MigrationTest::Kelmor() {
+    if (!kelmor_) kelmor_ = std::make_unique<Db>(KelmorPath());
+    return *kelmor_;
+}
+
+void MigrationTest::DetachHelpers() {
+    loja_.reset();
+    kelmor_.reset();
+}
+
+Tfrm_Importacao& MigrationTest::Form() {
+    if (!form_) {
+        app_ = std::make_unique<TApplication>(Dir() + "/Importacao", std::make_unique<RecordingBoxes>(boxes));
+        form_ = std::make_unique<Tfrm_Importacao>(*app_);
+        form_->show();
+    }
+    return *form_;
+}
+
+void MigrationTest::Press(QPushButton* button) { button->click(); }
+
+void MigrationTest::CloseForm() {
+    if (form_) form_->close();
+}
+
+void MigrationTest::OnlySteps(std::initializer_list<QCheckBox*> keep) {
+    Tfrm_Importacao& f = Form();
+    for (QCheckBox* c :
+         {f.chk_Funcionarios, f.cb_Cliente, f.chk_Fornecedores, f.chk_Produtos, f.chk_Vendas, f.chk_ContaCorrente})
+        c->setChecked(std::find(keep.begin(), keep.end(), c) != keep.end());
+}
+
+std::vector<QString> MigrationTest::Errors() const {
+    std::vector<QString> out;
+    for (const ShownBox& b : boxes)
+        if (b.icon == TMsgIcon::Error) out.push_back(b.text);
+    return out;
+}

@@ -1,0 +1,84 @@
+#pragma once
+// Test fixtures: fresh copies of the empty source and destination databases in a temporary
+// folder, SQL helpers on their own attachments, and the real form created on them offscreen
+// with message boxes answered and recorded.
+
+#include "Application.h"
+#include "Firebird.h"
+#include "uImportacao.h"
+
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+struct ShownBox {
+    QString text;
+    TMsgIcon icon;
+};
+
+// Answers every box at once and keeps what it showed.
+class RecordingBoxes : public TMessageBoxes {
+public:
+    explicit RecordingBoxes(std::vector<ShownBox>& log) : log_(log) {}
+    void Show(const QString& text, TMsgIcon icon) override { log_.push_back({text, icon}); }
+
+private:
+    std::vector<ShownBox>& log_;
+};
+
+// Runs statements on a database file through an attachment of its own.
+class Db {
+public:
+    explicit Db(const QString& path);
+    ~Db();
+    // Runs one statement and commits.
+    void Exec(const QString& sql, const std::vector<TValue>& params = {});
+    std::vector<TRow> Rows(const QString& sql, const std::vector<TValue>& params = {});
+    TValue Scalar(const QString& sql, const std::vector<TValue>& params = {});
+    int64_t Count(const QString& table, const QString& where = {});
+    FbAttachment& Attachment() { return db_; }
+
+private:
+    FbAttachment db_;
+};
+
+// Text, integer and fixed-point views of a value, for assertions.
+QString Str(const TValue& v);
+int64_t Int(const TValue& v);
+double Num(const TValue& v);
+
+class MigrationTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    QString Dir() const { return dir_.path(); }
+    QString LojaPath() const { return dir_.path() + "/LOJA.GDB"; }
+    QString KelmorPath() const { return dir_.path() + "/KELMOR.FDB"; }
+    Db& Loja();
+    Db& Kelmor();
+    // Drops the fixture's own attachments (the form sees the same data either way).
+    void DetachHelpers();
+
+    // The form, created with the executable beside the test databases and shown.
+    Tfrm_Importacao& Form();
+    void Press(QPushButton* button);
+    void Run() { Press(Form().Button1); }
+    // Closes the window: both connections are disconnected and the destination committed.
+    void CloseForm();
+    // Un-ticks every step box but the ones given.
+    void OnlySteps(std::initializer_list<QCheckBox*> keep);
+
+    std::vector<ShownBox> boxes;
+    std::vector<QString> Errors() const;
+
+    QTemporaryDir dir_;
+    std::unique_ptr<Db> loja_, kelmor_;
+    std::unique_ptr<TApplication> app_;
+    std::unique_ptr<Tfrm_Importacao> form_;
+};
+
+// Today's date at midnight and a date-time from its parts, for expectations.
+TDateTime Day(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
