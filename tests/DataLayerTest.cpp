@@ -1,0 +1,237 @@
+// The class-library layer against real embedded databases: types across the client, the change
+// log of client datasets, table components, transactions and look-ups.
+#include "ClientDataSet.h"
+#include "IBQuery.h"
+#include "IBTable.h"
+#include "TestSupport.h"
+#include "Text.h"
+
+namespace {
+constexpr TFieldDef kPessoaFields[] = {
+    {.name = "ID", .type = TFieldType::ftInteger, .required = true},
+    {.name = "NOME", .type = TFieldType::ftString, .size = 10, .required = true},
+    {.name = "VALOR", .type = TFieldType::ftBCD, .size = 18, .scale = 2},
+    {.name = "PEQUENO", .type = TFieldType::ftSmallint},
+    {.name = "QUANDO", .type = TFieldType::ftDateTime},
+};
+const TClientDataSetDef kPessoas{"CDS_PESSOA", "SELECT * FROM T_PESSOA WHERE ID = 0", "T_PESSOA", "ID", kPessoaFields};
+const TTableDef kPessoaTable{"TBL_PESSOA", "T_PESSOA", "ID", kPessoaFields};
+
+class DataLayer : public MigrationTest {
+protected:
+    void SetUp() override {
+        MigrationTest::SetUp();
+        Kelmor().Exec("CREATE TABLE T_PESSOA (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(10), "
+                      "VALOR NUMERIC(18,2), PEQUENO SMALLINT, QUANDO TIMESTAMP, EXTRA VARCHAR(5) DEFAULT 'dflt')");
+        db.DatabaseName = KelmorPath();
+        db.Params = {"user_name=SYSDBA", "password=plumtorch", "lc_ctype=WIN1252"};
+        db.SetDefaultTransaction(&tr);
+    }
+    void Add(TDataSet& ds, int id, const QString& name, TCurrency value = {}) {
+        ds.Insert();
+        ds.FieldByName("ID").SetAsInteger(id);
+        ds.FieldByName("NOME").SetAsString(name);
+        ds.FieldByName("VALOR").SetAsCurrency(value);
+        ds.Post();
+    }
+    TIBDatabase db{"DB_TESTE"};
+    TIBTransaction tr{"TR_TESTE", db};
+    TRefusals refusals;
+};
+} // namespace
+
+TEST_F(DataLayer, EveryColumnTypeAndNullCrossesTheClientExactly) {
+    Kelmor().Exec("CREATE TABLE T_TIPOS (ID INTEGER NOT NULL PRIMARY KEY, S SMALLINT, B BIGINT, N2 NUMERIC(18,2), "
+                  "N3 NUMERIC(9,3), N5 NUMERIC(18,5), D DOUBLE PRECISION, DT DATE, TM TIME, TS TIMESTAMP, "
+                  "C CHAR(4), V VARCHAR(30))");
+    TDateTime before = EncodeDateTime({1850, 6, 15}, {7, 45, 30, 1234});
+    TDateTime moment = EncodeDateTime({2015, 3, 1}, {14, 30, 5, 5000});
+    QString accented = QString::fromUtf8("São João D'Ávila € ÿ");
+    Kelmor().Exec("INSERT INTO T_TIPOS VALUES (?,?,?,?,?,?,?,?,?,?,?,?)",
+                  {int64_t(1), int64_t(-32768), int64_t(9000000000LL), TCurrency::FromUnits(-123456),
+                   TCurrency::FromUnits(19999), TCurrency::FromUnits(12345), 1.23456, moment, moment, before,
+                   QString("ab"), accented});
+    Kelmor().Exec("INSERT INTO T_TIPOS (ID) VALUES (2)");
+    auto rows = Kelmor().Rows("SELECT * FROM T_TIPOS ORDER BY ID");
+    ASSERT_EQ(rows.size(), 2u);
+    const TRow& r = rows[0];
+    EXPECT_EQ(std::get<int64_t>(r[1]), -32768);
+    EXPECT_EQ(std::get<int64_t>(r[2]), 9000000000LL);
+    EXPECT_EQ(std::get<TCurrency>(r[3]).units, -123400); // -12.3456 cut to two decimals
+    EXPECT_EQ(std::get<TCurrency>(r[4]).units, 19990);   // 1.9999 cut to three
+    EXPECT_EQ(std::get<TCurrency>(r[5]).units, 12345);
+    EXPECT_DOUBLE_EQ(std::get<double>(r[6]), 1.23456);
+    EXPECT_EQ(DatePart(std::get<TDateTime>(r[7])), DatePart(moment));
+    EXPECT_EQ(TimeOfDayUnits(std::get<TDateTime>(r[7])), 0);
+    EXPECT_EQ(DatePart(std::get<TDateTime>(r[8])), 0);
+    EXPECT_EQ(TimeOfDayUnits(std::get<TDateTime>(r[8])), TimeOfDayUnits(moment));
+    EXPECT_EQ(std::get<TDateTime>(r[9]), before); // negative date-times keep date and time
+    EXPECT_EQ(std::get<QString>(r[10]), "ab  ");  // CHAR pads
+    EXPECT_EQ(std::get<QString>(r[11]), accented);
+    for (size_t c = 1; c < rows[1].size(); ++c) EXPECT_TRUE(IsNull(rows[1][c])) << c;
+}
+
+TEST_F(DataLayer, ClientDataSetAppliesInOrderAndARefusedRowDoesNotHoldBackTheNext) {
+    Kelmor().Exec("INSERT INTO T_PESSOA (ID, NOME) VALUES (2, 'EXISTE')");
+    TClientDataSet cds(kPessoas, db, tr, &refusals);
+    cds.Open();
+    EXPECT_TRUE(cds.IsEmpty());
+    Add(cds, 1, "ANA", TCurrency::FromUnits(123450)); // 12.345 kept as 12.34
+    Add(cds, 2, "DUPLICADO");
+    Add(cds, 3, "CARLOS COM NOME LONGO");
+    EXPECT_EQ(cds.RecordCount(), 3);
+    EXPECT_EQ(cds.ChangeCount(), 3);
+    EXPECT_EQ(cds.ApplyUpdates(0), 1);
+    EXPECT_EQ(cds.ChangeCount(), 0); // the refused row is not sent again
+    EXPECT_EQ(refusals.Count("T_PESSOA"), 1);
+    EXPECT_TRUE(refusals.Summary().contains("T_PESSOA [2]")) << refusals.Summary().toStdString();
+    Add(cds, 4, "DEPOIS");
+    EXPECT_EQ(cds.ApplyUpdates(0), 0);
+    tr.CommitRetaining();
+    auto rows = Kelmor().Rows("SELECT ID, NOME, VALOR, EXTRA FROM T_PESSOA ORDER BY ID");
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(Str(rows[0][1]), "ANA");
+    EXPECT_EQ(std::get<TCurrency>(rows[0][2]).units, 123400);
+    EXPECT_EQ(Str(rows[0][3]), "dflt"); // a column the row does not set takes its default
+    EXPECT_EQ(Str(rows[1][1]), "EXISTE");
+    EXPECT_EQ(Str(rows[2][1]), "CARLOS COM");
+    EXPECT_EQ(Int(rows[3][0]), 4);
+    // Close drops the rows; the set reopens empty.
+    cds.Close();
+    cds.Open();
+    EXPECT_EQ(cds.RecordCount(), 0);
+}
+
+TEST_F(DataLayer, RequiredFieldsRangesAndHalfFilledRowsAreNeverPostedLater) {
+    TClientDataSet cds(kPessoas, db, tr, &refusals);
+    cds.Open();
+    cds.Insert();
+    cds.FieldByName("ID").SetAsInteger(1);
+    try {
+        cds.Post();
+        ADD_FAILURE() << "posted without a name";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "Field 'NOME' must have a value");
+    }
+    EXPECT_EQ(cds.State(), TDataSetState::dsInsert);
+    EXPECT_THROW(cds.FieldByName("PEQUENO").SetAsInteger(40000), ERangeError);
+    EXPECT_THROW(cds.FieldByName("ID").SetAsString("12A"), EConvertError);
+    // The next Insert cancels the half-filled row instead of posting it.
+    Add(cds, 2, "BEATRIZ");
+    EXPECT_EQ(cds.RecordCount(), 1);
+    cds.Insert();
+    cds.FieldByName("ID").SetAsInteger(3);
+    cds.FieldByName("NOME").SetAsString("PENDENTE");
+    EXPECT_EQ(cds.ApplyUpdates(0), 0); // the apply does not send the pending row either
+    tr.CommitRetaining();
+    EXPECT_EQ(Kelmor().Count("T_PESSOA"), 1);
+    // CancelUpdates drops what is not applied yet.
+    Add(cds, 5, "ESQUECIDO");
+    cds.CancelUpdates();
+    EXPECT_EQ(cds.RecordCount(), 1);
+    EXPECT_EQ(cds.ApplyUpdates(0), 0);
+    tr.CommitRetaining();
+    EXPECT_EQ(Kelmor().Count("T_PESSOA"), 1);
+}
+
+TEST_F(DataLayer, AnEditedRowIsAppliedAsAnUpdateOfItsKey) {
+    Kelmor().Exec("INSERT INTO T_PESSOA (ID, NOME, VALOR) VALUES (7, 'SETE', 1.5)");
+    TClientDataSet cds(kPessoas, db, tr, &refusals);
+    cds.CommandText = "SELECT * FROM T_PESSOA WHERE ID = ?";
+    cds.Params = {int64_t(7)};
+    cds.Open();
+    ASSERT_EQ(cds.RecordCount(), 1);
+    EXPECT_EQ(cds.FieldByName("VALOR").AsCurrency().units, 15000);
+    cds.Edit();
+    cds.FieldByName("NOME").SetAsString("SETE NOVO");
+    cds.Post();
+    EXPECT_EQ(cds.ApplyUpdates(0), 0);
+    tr.CommitRetaining();
+    EXPECT_EQ(Str(Kelmor().Scalar("SELECT NOME FROM T_PESSOA WHERE ID = 7")), "SETE NOVO");
+    EXPECT_EQ(Num(Kelmor().Scalar("SELECT VALOR FROM T_PESSOA WHERE ID = 7")), 1.5);
+}
+
+TEST_F(DataLayer, TableLocateFindsTheFirstRowInKeyOrderWithCaseNullAndSeveralColumns) {
+    Kelmor().Exec("INSERT INTO T_PESSOA (ID, NOME, PEQUENO) VALUES (30, 'joão', 1)");
+    Kelmor().Exec("INSERT INTO T_PESSOA (ID, NOME, PEQUENO) VALUES (10, 'JOÃO', 2)");
+    Kelmor().Exec("INSERT INTO T_PESSOA (ID, NOME) VALUES (20, NULL)");
+    TIBTable tbl(kPessoaTable, db, tr);
+    tbl.Open();
+    ASSERT_TRUE(tbl.Locate("NOME", {QString::fromUtf8("joão")}, loNone));
+    EXPECT_EQ(tbl.FieldByName("ID").AsInteger(), 30); // exact: the letter case counts
+    ASSERT_TRUE(tbl.Locate("NOME", {QString::fromUtf8("João")}, loCaseInsensitive));
+    EXPECT_EQ(tbl.FieldByName("ID").AsInteger(), 10); // first in key order
+    ASSERT_TRUE(tbl.Locate("NOME", {QString()}, loCaseInsensitive));
+    EXPECT_EQ(tbl.FieldByName("ID").AsInteger(), 20); // empty text finds the NULL
+    ASSERT_TRUE(tbl.Locate("NOME;PEQUENO", {QString::fromUtf8("JOÃO"), QString("1")}, loCaseInsensitive));
+    EXPECT_EQ(tbl.FieldByName("ID").AsInteger(), 30); // an integer column compared by its number
+    EXPECT_FALSE(tbl.Locate("NOME;PEQUENO", {QString::fromUtf8("JOÃO"), int64_t(3)}, loCaseInsensitive));
+    EXPECT_EQ(tbl.FieldByName("ID").AsInteger(), 30); // not found: the current row stays
+    // A posted row is written at once, cut to its column, and found by later searches.
+    tbl.Insert();
+    tbl.FieldByName("ID").SetAsInteger(15);
+    tbl.FieldByName("NOME").SetAsString("NOME MUITO LONGO");
+    tbl.Post();
+    ASSERT_TRUE(tbl.Locate("NOME", {QString("NOME MUITO LONGO DEMAIS")}, loCaseInsensitive));
+    EXPECT_EQ(tbl.FieldByName("ID").AsInteger(), 15);
+    ASSERT_TRUE(tbl.Locate("NOME", {QString::fromUtf8("joão")}, loCaseInsensitive));
+    EXPECT_EQ(tbl.FieldByName("ID").AsInteger(), 10);
+    // A refused post drops the row: the next operation does not meet it again.
+    tbl.Insert();
+    tbl.FieldByName("ID").SetAsInteger(10);
+    tbl.FieldByName("NOME").SetAsString("DUPLICADO");
+    EXPECT_THROW(tbl.Post(), EIBError);
+    EXPECT_EQ(tbl.State(), TDataSetState::dsBrowse);
+    EXPECT_FALSE(tbl.Locate("NOME", {QString("DUPLICADO")}, loNone));
+    tr.CommitRetaining();
+    EXPECT_EQ(Kelmor().Count("T_PESSOA"), 4);
+}
+
+TEST_F(DataLayer, CommitRetainingIsDurableAndClosingTheConnectionCommitsTheRest) {
+    TIBTable tbl(kPessoaTable, db, tr);
+    tbl.Open();
+    Add(tbl, 1, "UM");
+    EXPECT_EQ(Kelmor().Count("T_PESSOA"), 0); // not committed yet
+    tr.CommitRetaining();
+    EXPECT_TRUE(tr.InTransaction());
+    EXPECT_EQ(Kelmor().Count("T_PESSOA"), 1);
+    Add(tbl, 2, "DOIS");
+    EXPECT_EQ(Kelmor().Count("T_PESSOA"), 1);
+    db.Close();
+    EXPECT_FALSE(tbl.Active());
+    EXPECT_EQ(Kelmor().Count("T_PESSOA"), 2);
+    // The first later operation connects again.
+    TIBQuery q("Q", db, tr);
+    q.SetSQL("SELECT COUNT(*) AS N FROM T_PESSOA");
+    q.Open();
+    EXPECT_EQ(q.FieldByName("N").AsInteger(), 2);
+}
+
+TEST_F(DataLayer, ALockHeldByAnotherAttachmentFailsAtOnce) {
+    Kelmor().Exec("INSERT INTO T_PESSOA (ID, NOME) VALUES (1, 'UM')");
+    FbTransaction holder;
+    holder.Start(Kelmor().Attachment());
+    FbStatement lock(Kelmor().Attachment(), holder, "UPDATE T_PESSOA SET NOME = 'TRAVADO' WHERE ID = 1");
+    lock.Execute(holder, {});
+    TIBQuery q("Q", db, tr);
+    q.SetSQL("UPDATE T_PESSOA SET NOME = 'OUTRO' WHERE ID = ?", {int64_t(1)});
+    try {
+        q.ExecSQL();
+        ADD_FAILURE() << "the locked row was written";
+    } catch (const EIBError& e) {
+        EXPECT_TRUE(e.Message().contains("lock conflict") || e.Message().contains("update conflicts"))
+            << e.Message().toStdString();
+    }
+    holder.Rollback();
+}
+
+TEST_F(DataLayer, AMissingFileRaisesTheClientsErrorNamingIt) {
+    db.DatabaseName = Dir() + "/NADA.FDB";
+    try {
+        db.Open();
+        ADD_FAILURE() << "connected to a missing file";
+    } catch (const EIBError& e) {
+        EXPECT_TRUE(e.Message().contains("NADA.FDB")) << e.Message().toStdString();
+    }
+    EXPECT_FALSE(db.Connected());
+}
