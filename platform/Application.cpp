@@ -16,7 +16,9 @@ void TQtMessageBoxes::Show(const QString& text, TMsgIcon icon) {
 TApplication::TApplication(QString exeName, std::unique_ptr<TMessageBoxes> boxes)
     : exeName_(std::move(exeName)), boxes_(std::move(boxes)) {}
 
-void TApplication::ProcessMessages() { QCoreApplication::processEvents(); }
+void TApplication::ProcessMessages() {
+    QCoreApplication::processEvents();
+}
 
 QString ErrorBoxText(const QString& message) {
     if (!message.isEmpty() && message.back() > QChar('.')) return message + '.';

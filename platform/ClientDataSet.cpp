@@ -11,7 +11,8 @@ TClientDataSet::TClientDataSet(const TClientDataSetDef& def, TIBDatabase& db, TI
     DefineFields(def.fields);
     if (def.keyFields) {
         keyFields_ = SplitKeyFields(QString::fromLatin1(def.keyFields));
-        for (const QString& k : keyFields_) keyIndexes_.push_back(FieldByName(k).Index());
+        for (const QString& k : keyFields_)
+            keyIndexes_.push_back(FieldByName(k).Index());
     }
 }
 
@@ -28,7 +29,8 @@ void TClientDataSet::DoOpen() {
     TRow fetched;
     while (st.Fetch(fetched)) {
         TRow row(Fields().size());
-        for (const auto& f : Fields()) row[f->Index()] = f->Store(fetched[columnOf[f->Index()]]);
+        for (const auto& f : Fields())
+            row[f->Index()] = f->Store(fetched[columnOf[f->Index()]]);
         rows_.push_back(std::move(row));
     }
     log_.clear();
@@ -37,7 +39,8 @@ void TClientDataSet::DoOpen() {
 
 void TClientDataSet::DoClose() {
     log_.clear();
-    for (Index& ix : indexes_) ix.rows.clear();
+    for (Index& ix : indexes_)
+        ix.rows.clear();
 }
 
 void TClientDataSet::DoOnNewRecord() {
@@ -49,11 +52,13 @@ int TClientDataSet::DoPost(TRow& row, const std::vector<char>& assigned, bool in
         rows_.push_back(std::move(row));
         int pos = RecordCount() - 1;
         if (!table_.isEmpty()) log_.push_back({pos, true, assigned, {}, {}});
-        for (Index& ix : indexes_) IndexRow(ix, pos);
+        for (Index& ix : indexes_)
+            IndexRow(ix, pos);
         return pos;
     }
     Change c{current_, false, assigned, {}, rows_[current_]};
-    for (int k : keyIndexes_) c.oldKey.push_back(rows_[current_][k]);
+    for (int k : keyIndexes_)
+        c.oldKey.push_back(rows_[current_][k]);
     rows_[current_] = std::move(row);
     if (!table_.isEmpty()) log_.push_back(std::move(c));
     RebuildIndexes();
@@ -62,7 +67,8 @@ int TClientDataSet::DoPost(TRow& row, const std::vector<char>& assigned, bool in
 
 QString TClientDataSet::KeyText(const TRow& row) const {
     QStringList parts;
-    for (int k : keyIndexes_) parts << ValueText(row[k]);
+    for (int k : keyIndexes_)
+        parts << ValueText(row[k]);
     return parts.join(';');
 }
 
@@ -78,13 +84,16 @@ void TClientDataSet::ApplyChange(const Change& c) {
     QString sql;
     if (c.inserted) {
         QStringList marks;
-        for (qsizetype i = 0; i < cols.size(); ++i) marks << "?";
+        for (qsizetype i = 0; i < cols.size(); ++i)
+            marks << "?";
         sql = QString("INSERT INTO %1 (%2) VALUES (%3)").arg(table_, cols.join(", "), marks.join(", "));
     } else {
         if (cols.isEmpty()) return;
         QStringList sets, where;
-        for (const QString& col : cols) sets << col + " = ?";
-        for (const QString& k : keyFields_) where << k + " = ?";
+        for (const QString& col : cols)
+            sets << col + " = ?";
+        for (const QString& k : keyFields_)
+            where << k + " = ?";
         sql = QString("UPDATE %1 SET %2 WHERE %3").arg(table_, sets.join(", "), where.join(" AND "));
         params.insert(params.end(), c.oldKey.begin(), c.oldKey.end());
     }
@@ -118,12 +127,15 @@ void TClientDataSet::CancelUpdates() {
     SettlePending();
     std::vector<int> dropped;
     for (auto it = log_.rbegin(); it != log_.rend(); ++it) {
-        if (it->inserted) dropped.push_back(it->row);
-        else rows_[it->row] = it->before;
+        if (it->inserted)
+            dropped.push_back(it->row);
+        else
+            rows_[it->row] = it->before;
     }
     log_.clear();
     std::sort(dropped.begin(), dropped.end(), std::greater<>());
-    for (int r : dropped) rows_.erase(rows_.begin() + r);
+    for (int r : dropped)
+        rows_.erase(rows_.begin() + r);
     RebuildIndexes();
     NotifyDataSetChanged();
     SetCurrent(rows_.empty() ? -1 : std::min(std::max(current_, 0), RecordCount() - 1));
@@ -131,7 +143,8 @@ void TClientDataSet::CancelUpdates() {
 
 std::vector<int> TClientDataSet::ResolveFields(const QString& keyFields) {
     std::vector<int> out;
-    for (const QString& n : SplitKeyFields(keyFields)) out.push_back(FieldByName(n).Index());
+    for (const QString& n : SplitKeyFields(keyFields))
+        out.push_back(FieldByName(n).Index());
     return out;
 }
 
@@ -149,20 +162,23 @@ QString TClientDataSet::SearchKey(const std::vector<int>& fields, const std::vec
 
 void TClientDataSet::IndexRow(Index& ix, int row) {
     std::vector<TValue> vs;
-    for (int f : ix.fields) vs.push_back(rows_[row][f]);
+    for (int f : ix.fields)
+        vs.push_back(rows_[row][f]);
     ix.rows.try_emplace(SearchKey(ix.fields, vs, ix.options, true), row);
 }
 
 void TClientDataSet::RebuildIndexes() {
     for (Index& ix : indexes_) {
         ix.rows.clear();
-        for (int r = 0; r < RecordCount(); ++r) IndexRow(ix, r);
+        for (int r = 0; r < RecordCount(); ++r)
+            IndexRow(ix, r);
     }
 }
 
 void TClientDataSet::AddIndex(const QString& keyFields, TLocateOptions options) {
     indexes_.push_back({ResolveFields(keyFields), options, {}});
-    for (int r = 0; r < RecordCount(); ++r) IndexRow(indexes_.back(), r);
+    for (int r = 0; r < RecordCount(); ++r)
+        IndexRow(indexes_.back(), r);
 }
 
 bool TClientDataSet::Locate(const QString& keyFields, const std::vector<TValue>& values,
@@ -181,7 +197,8 @@ bool TClientDataSet::Locate(const QString& keyFields, const std::vector<TValue>&
     }
     for (int r = 0; r < RecordCount(); ++r) {
         std::vector<TValue> vs;
-        for (int f : fields) vs.push_back(rows_[r][f]);
+        for (int f : fields)
+            vs.push_back(rows_[r][f]);
         if (SearchKey(fields, vs, options, true) == wanted) {
             SetCurrent(r);
             return true;

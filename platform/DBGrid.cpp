@@ -12,9 +12,12 @@ QString DisplayText(const TField& f, const TValue& v) {
     if (auto p = std::get_if<TDateTime>(&v)) {
         TDateParts d = DecodeDate(*p);
         TTimeParts t = DecodeTime(*p);
-        QString date = QString("%1/%2/%3").arg(d.day, 2, 10, QChar('0')).arg(d.month, 2, 10, QChar('0')).arg(d.year);
-        QString time =
-            QString("%1:%2:%3").arg(t.hour, 2, 10, QChar('0')).arg(t.minute, 2, 10, QChar('0')).arg(t.second, 2, 10, QChar('0'));
+        QString date =
+            QString("%1/%2/%3").arg(d.day, 2, 10, QChar('0')).arg(d.month, 2, 10, QChar('0')).arg(d.year);
+        QString time = QString("%1:%2:%3")
+                           .arg(t.hour, 2, 10, QChar('0'))
+                           .arg(t.minute, 2, 10, QChar('0'))
+                           .arg(t.second, 2, 10, QChar('0'));
         if (f.DataType() == TFieldType::ftDate) return date;
         if (f.DataType() == TFieldType::ftTime) return time;
         return t.hour || t.minute || t.second ? date + ' ' + time : date;
@@ -32,11 +35,17 @@ TDataSetModel::TDataSetModel(TDataSet& ds, QObject* parent) : QAbstractTableMode
     columns_ = ds_.Active() ? static_cast<int>(ds_.Fields().size()) : 0;
 }
 
-TDataSetModel::~TDataSetModel() { ds_.RemoveListener(this); }
+TDataSetModel::~TDataSetModel() {
+    ds_.RemoveListener(this);
+}
 
-int TDataSetModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+int TDataSetModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
 
-int TDataSetModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : columns_; }
+int TDataSetModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : columns_;
+}
 
 QVariant TDataSetModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= ds_.RecordCount() ||

@@ -58,9 +58,13 @@ TField::TField(TDataSet& dataSet, const TFieldDef& def, int index)
     def_.name = nullptr; // the name lives in fieldName_
 }
 
-QString TField::Name() const { return dataSet_.Name() + fieldName_; }
+QString TField::Name() const {
+    return dataSet_.Name() + fieldName_;
+}
 
-const TValue& TField::Value() const { return dataSet_.FieldValue(index_); }
+const TValue& TField::Value() const {
+    return dataSet_.FieldValue(index_);
+}
 
 void TField::ConversionError(const QString& text, const char* kind) const {
     throw EConvertError(QString("'%1' is not a valid %2 value").arg(text, kind));
@@ -146,8 +150,7 @@ TValue TField::Store(const TValue& v) const {
     case TFieldType::ftLargeint:
         if (auto p = std::get_if<int64_t>(&v)) return *p;
         if (auto p = std::get_if<QString>(&v)) return StrToInt64(*p);
-        if (auto p = std::get_if<TCurrency>(&v))
-            return static_cast<int64_t>(std::llround(p->ToDouble()));
+        if (auto p = std::get_if<TCurrency>(&v)) return static_cast<int64_t>(std::llround(p->ToDouble()));
         if (auto p = std::get_if<double>(&v)) return static_cast<int64_t>(std::llround(*p));
         return static_cast<int64_t>(std::get<TDateTime>(v).value);
     case TFieldType::ftFloat:
@@ -175,11 +178,16 @@ TValue TField::Store(const TValue& v) const {
     case TFieldType::ftDate:
     case TFieldType::ftTime: {
         TDateTime dt;
-        if (auto p = std::get_if<TDateTime>(&v)) dt = *p;
-        else if (auto p = std::get_if<double>(&v)) dt = TDateTime{*p};
-        else if (auto p = std::get_if<int64_t>(&v)) dt = TDateTime{static_cast<double>(*p)};
-        else if (auto p = std::get_if<TCurrency>(&v)) dt = TDateTime{p->ToDouble()};
-        else ConversionError(std::get<QString>(v), "date and time");
+        if (auto p = std::get_if<TDateTime>(&v))
+            dt = *p;
+        else if (auto p = std::get_if<double>(&v))
+            dt = TDateTime{*p};
+        else if (auto p = std::get_if<int64_t>(&v))
+            dt = TDateTime{static_cast<double>(*p)};
+        else if (auto p = std::get_if<TCurrency>(&v))
+            dt = TDateTime{p->ToDouble()};
+        else
+            ConversionError(std::get<QString>(v), "date and time");
         if (def_.type == TFieldType::ftDate) return FromDayAndTime(DatePart(dt), 0);
         if (def_.type == TFieldType::ftTime) return FromDayAndTime(0, TimeOfDayUnits(dt));
         return dt;
@@ -206,17 +214,20 @@ TValue TField::Convert(const TValue& v) const {
             int64_t x = std::get<int64_t>(s);
             Range r = RangeOf(def_.type);
             if (x < r.low || x > r.high)
-                throw ERangeError(QString("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
-                                      .arg(x)
-                                      .arg(fieldName_)
-                                      .arg(r.low)
-                                      .arg(r.high));
+                throw ERangeError(
+                    QString("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
+                        .arg(x)
+                        .arg(fieldName_)
+                        .arg(r.low)
+                        .arg(r.high));
         }
         return s;
     }
 }
 
-void TField::SetValue(const TValue& v) { dataSet_.SetFieldValue(index_, Convert(v)); }
+void TField::SetValue(const TValue& v) {
+    dataSet_.SetFieldValue(index_, Convert(v));
+}
 
 // --- dataset ----------------------------------------------------------------------------------
 
@@ -224,10 +235,13 @@ TDataSet::TDataSet(QString name) : name_(std::move(name)) {}
 
 TDataSet::~TDataSet() = default;
 
-void TDataSet::Fail(const QString& message) const { throw EDatabaseError(name_ + ": " + message); }
+void TDataSet::Fail(const QString& message) const {
+    throw EDatabaseError(name_ + ": " + message);
+}
 
 void TDataSet::DefineFields(TFieldDefs defs) {
-    for (const TFieldDef& d : defs) AddField(d, QString::fromLatin1(d.name));
+    for (const TFieldDef& d : defs)
+        AddField(d, QString::fromLatin1(d.name));
 }
 
 int TDataSet::AddField(const TFieldDef& def, QString name) {
@@ -370,13 +384,19 @@ void TDataSet::SetFieldValue(int index, TValue v) {
     modified_ = true;
 }
 
-void TDataSet::AddListener(TDataSetListener* l) { listeners_.push_back(l); }
-void TDataSet::RemoveListener(TDataSetListener* l) { std::erase(listeners_, l); }
+void TDataSet::AddListener(TDataSetListener* l) {
+    listeners_.push_back(l);
+}
+void TDataSet::RemoveListener(TDataSetListener* l) {
+    std::erase(listeners_, l);
+}
 
 void TDataSet::NotifyDataSetChanged() {
-    for (auto* l : listeners_) l->DataSetChanged();
+    for (auto* l : listeners_)
+        l->DataSetChanged();
 }
 
 void TDataSet::NotifyRecordChanged() {
-    for (auto* l : listeners_) l->RecordChanged();
+    for (auto* l : listeners_)
+        l->RecordChanged();
 }

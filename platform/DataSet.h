@@ -138,7 +138,7 @@ protected:
     int current_ = -1;
     bool eof_ = true;
     TDataSetState state_ = TDataSetState::dsInactive;
-    TRow buffer_;               // the row in insert or edit state
+    TRow buffer_;                // the row in insert or edit state
     std::vector<char> assigned_; // fields written since Insert or Edit
     bool modified_ = false;
 

@@ -14,7 +14,8 @@ constexpr unsigned short kDialect = SQL_DIALECT_V6;
 
 int64_t Pow10(int n) {
     int64_t p = 1;
-    while (n-- > 0) p *= 10;
+    while (n-- > 0)
+        p *= 10;
     return p;
 }
 
@@ -47,7 +48,8 @@ void RaiseStatus(const ISC_STATUS* status) {
     QStringList lines;
     char buf[1024];
     const ISC_STATUS* p = status;
-    while (fb_interpret(buf, sizeof buf, &p) > 0) lines << QString::fromLocal8Bit(buf);
+    while (fb_interpret(buf, sizeof buf, &p) > 0)
+        lines << QString::fromLocal8Bit(buf);
     long sqlcode = isc_sqlcode(status);
     throw EIBError(lines.join('\n'), status[1], sqlcode);
 }
@@ -230,12 +232,15 @@ FbStatement::~FbStatement() {
     }
 }
 
-int FbStatement::ParamCount() const { return in_->get()->sqld; }
+int FbStatement::ParamCount() const {
+    return in_->get()->sqld;
+}
 
 void FbStatement::BindParams(std::span<const TValue> params) {
     XSQLDA* d = in_->get();
     if (static_cast<int>(params.size()) != d->sqld)
-        throw EIBError(QString("Statement expects %1 parameters, %2 given").arg(d->sqld).arg(params.size()), 0, 0);
+        throw EIBError(QString("Statement expects %1 parameters, %2 given").arg(d->sqld).arg(params.size()),
+                       0, 0);
     for (int i = 0; i < d->sqld; ++i) {
         XSQLVAR& v = d->sqlvar[i];
         const TValue& val = params[i];
@@ -279,10 +284,14 @@ void FbStatement::BindParams(std::span<const TValue> params) {
         case SQL_TEXT:
         case SQL_VARYING: {
             QString s;
-            if (auto p = std::get_if<QString>(&val)) s = *p;
-            else if (auto p = std::get_if<int64_t>(&val)) s = QString::number(*p);
-            else if (auto p = std::get_if<TCurrency>(&val)) s = p->ToString();
-            else s = QString::number(asDouble(), 'g', 17);
+            if (auto p = std::get_if<QString>(&val))
+                s = *p;
+            else if (auto p = std::get_if<int64_t>(&val))
+                s = QString::number(*p);
+            else if (auto p = std::get_if<TCurrency>(&val))
+                s = p->ToString();
+            else
+                s = QString::number(asDouble(), 'g', 17);
             in_->text[i] = ToWin1252(s);
             v.sqltype = SQL_TEXT | 1;
             v.sqllen = static_cast<ISC_SHORT>(in_->text[i].size());
@@ -297,7 +306,8 @@ void FbStatement::BindParams(std::span<const TValue> params) {
         }
         case SQL_LONG: {
             int64_t x = asScaled(-v.sqlscale);
-            if (x < INT32_MIN || x > INT32_MAX) throw EIBError("arithmetic exception, numeric overflow", 0, -802);
+            if (x < INT32_MIN || x > INT32_MAX)
+                throw EIBError("arithmetic exception, numeric overflow", 0, -802);
             *reinterpret_cast<ISC_LONG*>(v.sqldata) = static_cast<ISC_LONG>(x);
             break;
         }
@@ -312,7 +322,8 @@ void FbStatement::BindParams(std::span<const TValue> params) {
             *reinterpret_cast<double*>(v.sqldata) = asDouble();
             break;
         case SQL_TYPE_DATE:
-            *reinterpret_cast<ISC_DATE*>(v.sqldata) = static_cast<ISC_DATE>(DatePart(asDateTime()) + kMjdOf18991230);
+            *reinterpret_cast<ISC_DATE*>(v.sqldata) =
+                static_cast<ISC_DATE>(DatePart(asDateTime()) + kMjdOf18991230);
             break;
         case SQL_TYPE_TIME:
             *reinterpret_cast<ISC_TIME*>(v.sqldata) = static_cast<ISC_TIME>(TimeOfDayUnits(asDateTime()));

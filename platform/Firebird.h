@@ -55,10 +55,10 @@ private:
 };
 
 struct FbColumn {
-    QString name;  // the alias when the statement gives one
-    short type;    // SQL_ type without the nullable bit
-    short scale;   // negative decimals of exact numerics
-    short length;  // bytes of text columns
+    QString name; // the alias when the statement gives one
+    short type;   // SQL_ type without the nullable bit
+    short scale;  // negative decimals of exact numerics
+    short length; // bytes of text columns
 };
 
 class FbStatement {

@@ -21,8 +21,10 @@ QString TIBDatabase::Param(const QString& key) const {
 }
 
 void TIBDatabase::SetConnected(bool on) {
-    if (on) Open();
-    else Close();
+    if (on)
+        Open();
+    else
+        Close();
 }
 
 void TIBDatabase::Open() {
@@ -30,11 +32,14 @@ void TIBDatabase::Open() {
     attachment_.Attach(DatabaseName, Param("user_name"), Param("password"), Param("lc_ctype"));
 }
 
-void TIBDatabase::EnsureConnected() { Open(); }
+void TIBDatabase::EnsureConnected() {
+    Open();
+}
 
 void TIBDatabase::Close() {
     if (!Connected()) return;
-    for (auto& [owner, close] : closeHandlers_) close();
+    for (auto& [owner, close] : closeHandlers_)
+        close();
     statements_.clear();
     std::exception_ptr failure;
     for (TIBTransaction* tr : transactions_) {
@@ -73,13 +78,17 @@ void TIBDatabase::RemoveCloseHandler(const void* owner) {
     std::erase_if(closeHandlers_, [owner](const auto& h) { return h.first == owner; });
 }
 
-void TIBDatabase::RemoveTransaction(TIBTransaction* tr) { std::erase(transactions_, tr); }
+void TIBDatabase::RemoveTransaction(TIBTransaction* tr) {
+    std::erase(transactions_, tr);
+}
 
 TIBTransaction::TIBTransaction(QString name, TIBDatabase& db) : name_(std::move(name)), db_(db) {
     db_.AddTransaction(this);
 }
 
-TIBTransaction::~TIBTransaction() { db_.RemoveTransaction(this); }
+TIBTransaction::~TIBTransaction() {
+    db_.RemoveTransaction(this);
+}
 
 void TIBTransaction::EnsureStarted() {
     if (handle_.Active()) return;

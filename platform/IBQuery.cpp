@@ -1,10 +1,13 @@
 #include "IBQuery.h"
 
-TIBQuery::TIBQuery(QString name, TIBDatabase& db, TIBTransaction& tr) : TDataSet(std::move(name)), db_(db), tr_(tr) {
+TIBQuery::TIBQuery(QString name, TIBDatabase& db, TIBTransaction& tr)
+    : TDataSet(std::move(name)), db_(db), tr_(tr) {
     db_.AddCloseHandler(this, [this] { Close(); });
 }
 
-TIBQuery::~TIBQuery() { db_.RemoveCloseHandler(this); }
+TIBQuery::~TIBQuery() {
+    db_.RemoveCloseHandler(this);
+}
 
 void TIBQuery::SetSQL(const QString& sql, std::vector<TValue> params) {
     if (Active()) Fail("Cannot perform this operation on an open dataset");
@@ -42,12 +45,14 @@ void TIBQuery::DoOpen() {
     db_.EnsureConnected();
     FbStatement& st = db_.Prepare(sql_, tr_);
     ClearFields();
-    for (const FbColumn& c : st.Columns()) AddField(DefOf(c), c.name);
+    for (const FbColumn& c : st.Columns())
+        AddField(DefOf(c), c.name);
     db_.Execute(st, tr_, Params);
     TRow row;
     while (st.Fetch(row)) {
         TRow stored(row.size());
-        for (size_t i = 0; i < row.size(); ++i) stored[i] = Fields()[i]->Store(row[i]);
+        for (size_t i = 0; i < row.size(); ++i)
+            stored[i] = Fields()[i]->Store(row[i]);
         rows_.push_back(std::move(stored));
     }
 }
@@ -57,4 +62,6 @@ void TIBQuery::ExecSQL() {
     db_.Execute(st, tr_, Params);
 }
 
-int TIBQuery::DoPost(TRow&, const std::vector<char>&, bool) { Fail("A query is read only"); }
+int TIBQuery::DoPost(TRow&, const std::vector<char>&, bool) {
+    Fail("A query is read only");
+}

@@ -7,16 +7,21 @@
 TIBTable::TIBTable(const TTableDef& def, TIBDatabase& db, TIBTransaction& tr)
     : TDataSet(QString::fromLatin1(def.name)), db_(db), tr_(tr), table_(QString::fromLatin1(def.table)) {
     DefineFields(def.fields);
-    for (const QString& k : SplitKeyFields(QString::fromLatin1(def.primaryKey))) pk_.push_back(FieldByName(k).Index());
+    for (const QString& k : SplitKeyFields(QString::fromLatin1(def.primaryKey)))
+        pk_.push_back(FieldByName(k).Index());
     db_.AddCloseHandler(this, [this] { Close(); });
 }
 
-TIBTable::~TIBTable() { db_.RemoveCloseHandler(this); }
+TIBTable::~TIBTable() {
+    db_.RemoveCloseHandler(this);
+}
 
 void TIBTable::DoOpen() {
     QStringList cols, order;
-    for (const auto& f : Fields()) cols << f->FieldName();
-    for (int k : pk_) order << Fields()[k]->FieldName();
+    for (const auto& f : Fields())
+        cols << f->FieldName();
+    for (int k : pk_)
+        order << Fields()[k]->FieldName();
     QString sql = QString("SELECT %1 FROM %2 ORDER BY %3").arg(cols.join(", "), table_, order.join(", "));
     db_.EnsureConnected();
     FbStatement& st = db_.Prepare(sql, tr_);
@@ -24,13 +29,16 @@ void TIBTable::DoOpen() {
     TRow fetched;
     while (st.Fetch(fetched)) {
         TRow row(Fields().size());
-        for (const auto& f : Fields()) row[f->Index()] = f->Store(fetched[f->Index()]);
+        for (const auto& f : Fields())
+            row[f->Index()] = f->Store(fetched[f->Index()]);
         rows_.push_back(std::move(row));
     }
     indexes_.clear();
 }
 
-void TIBTable::DoClose() { indexes_.clear(); }
+void TIBTable::DoClose() {
+    indexes_.clear();
+}
 
 bool TIBTable::PkLess(const TRow& a, const TRow& b) const {
     for (int k : pk_) {
@@ -58,7 +66,8 @@ TIBTable::Index& TIBTable::IndexFor(const std::vector<int>& fields, bool caseIns
         if (ix.fields == fields && ix.caseInsensitive == caseInsensitive) return ix;
     indexes_.push_back({fields, caseInsensitive, {}});
     Index& ix = indexes_.back();
-    for (int r = 0; r < RecordCount(); ++r) ix.rows.try_emplace(RowKey(ix, rows_[r]), r);
+    for (int r = 0; r < RecordCount(); ++r)
+        ix.rows.try_emplace(RowKey(ix, rows_[r]), r);
     return ix;
 }
 
@@ -66,7 +75,8 @@ bool TIBTable::Locate(const QString& keyFields, const std::vector<TValue>& value
     Open();
     SettlePending();
     std::vector<int> fields;
-    for (const QString& n : SplitKeyFields(keyFields)) fields.push_back(FieldByName(n).Index());
+    for (const QString& n : SplitKeyFields(keyFields))
+        fields.push_back(FieldByName(n).Index());
     if (fields.size() != values.size()) Fail("Locate needs one value per key field");
     // The values are taken as the columns would store them: converted to the column's type,
     // text cut to its size and the empty text as NULL.
@@ -112,7 +122,8 @@ int TIBTable::DoPost(TRow& row, const std::vector<char>& assigned, bool insertin
     int index = static_cast<int>(pos - rows_.begin());
     rows_.insert(pos, std::move(row));
     if (atEnd) {
-        for (Index& ix : indexes_) ix.rows.try_emplace(RowKey(ix, rows_[index]), index);
+        for (Index& ix : indexes_)
+            ix.rows.try_emplace(RowKey(ix, rows_[index]), index);
     } else {
         indexes_.clear(); // positions moved; rebuilt on the next search
     }

@@ -20,8 +20,10 @@ void TRefusals::Clear() {
 QString TRefusals::Summary() const {
     QStringList lines;
     lines << QString("O banco de destino recusou %1 registro(s):").arg(total_);
-    for (const auto& [table, n] : perTable_) lines << QString("  %1: %2").arg(table).arg(n);
+    for (const auto& [table, n] : perTable_)
+        lines << QString("  %1: %2").arg(table).arg(n);
     lines << QString() << "Primeiras mensagens:";
-    for (const QString& m : first_) lines << m;
+    for (const QString& m : first_)
+        lines << m;
     return lines.join('\n');
 }

@@ -6,8 +6,10 @@
 
 QString Trim(const QString& s) {
     qsizetype b = 0, e = s.size();
-    while (b < e && s[b].unicode() <= 32) ++b;
-    while (e > b && s[e - 1].unicode() <= 32) --e;
+    while (b < e && s[b].unicode() <= 32)
+        ++b;
+    while (e > b && s[e - 1].unicode() <= 32)
+        --e;
     return s.mid(b, e - b);
 }
 
@@ -20,7 +22,8 @@ QString UpperAZ(const QString& s) {
 
 QString UpperAll(const QString& s) {
     QString r = s;
-    for (QChar& c : r) c = c.toUpper();
+    for (QChar& c : r)
+        c = c.toUpper();
     return r;
 }
 

@@ -31,6 +31,7 @@ QString SearchKeyOf(const std::vector<const TField*>& fields, const std::vector<
 
 QStringList SplitKeyFields(const QString& keyFields) {
     QStringList names;
-    for (const QString& n : keyFields.split(';', Qt::SkipEmptyParts)) names << n.trimmed();
+    for (const QString& n : keyFields.split(';', Qt::SkipEmptyParts))
+        names << n.trimmed();
     return names;
 }

@@ -9,6 +9,7 @@
 QString ValueText(const TValue& v);
 // One search key over several fields: each value in the field's own type, text upper-cased when
 // the search ignores case, NULL apart from every text.
-QString SearchKeyOf(const std::vector<const TField*>& fields, const std::vector<TValue>& values, bool caseInsensitive);
+QString SearchKeyOf(const std::vector<const TField*>& fields, const std::vector<TValue>& values,
+                    bool caseInsensitive);
 // Splits "A;B;C" into the names of the key fields.
 QStringList SplitKeyFields(const QString& keyFields);

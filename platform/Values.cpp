@@ -17,7 +17,8 @@ int64_t RoundHalfEven(__int128 numerator, int64_t divisor) {
 
 int64_t Pow10(int n) {
     int64_t p = 1;
-    while (n-- > 0) p *= 10;
+    while (n-- > 0)
+        p *= 10;
     return p;
 }
 } // namespace
@@ -45,7 +46,8 @@ QString TCurrency::ToString() const {
     s += QString::number(whole);
     if (frac != 0) {
         QString f = QString::number(frac < 0 ? -frac : frac).rightJustified(4, '0');
-        while (f.endsWith('0')) f.chop(1);
+        while (f.endsWith('0'))
+            f.chop(1);
         s += '.' + f;
     }
     return s;
@@ -92,8 +94,12 @@ std::pair<int64_t, int64_t> Split(TDateTime dt) {
 }
 } // namespace
 
-int64_t DatePart(TDateTime dt) { return Split(dt).first; }
-int64_t TimeOfDayUnits(TDateTime dt) { return Split(dt).second; }
+int64_t DatePart(TDateTime dt) {
+    return Split(dt).first;
+}
+int64_t TimeOfDayUnits(TDateTime dt) {
+    return Split(dt).second;
+}
 
 TDateTime FromDayAndTime(int64_t day, int64_t timeUnits) {
     double f = static_cast<double>(timeUnits) / static_cast<double>(kUnitsPerDay);
@@ -102,11 +108,14 @@ TDateTime FromDayAndTime(int64_t day, int64_t timeUnits) {
 }
 
 TDateTime EncodeDateTime(const TDateParts& d, const TTimeParts& t) {
-    int64_t units = ((static_cast<int64_t>(t.hour) * 60 + t.minute) * 60 + t.second) * 10000 + t.tenThousandths;
+    int64_t units =
+        ((static_cast<int64_t>(t.hour) * 60 + t.minute) * 60 + t.second) * 10000 + t.tenThousandths;
     return FromDayAndTime(DaysFromCivil(d.year, d.month, d.day), units);
 }
 
-TDateParts DecodeDate(TDateTime dt) { return CivilFromDays(DatePart(dt)); }
+TDateParts DecodeDate(TDateTime dt) {
+    return CivilFromDays(DatePart(dt));
+}
 
 TTimeParts DecodeTime(TDateTime dt) {
     int64_t u = TimeOfDayUnits(dt);
@@ -127,6 +136,10 @@ TDateTime Now() {
     return EncodeDateTime({d.year(), d.month(), d.day()}, {t.hour(), t.minute(), t.second(), t.msec() * 10});
 }
 
-TDateTime Date() { return FromDayAndTime(DatePart(Now()), 0); }
+TDateTime Date() {
+    return FromDayAndTime(DatePart(Now()), 0);
+}
 
-TDateTime Time() { return FromDayAndTime(0, TimeOfDayUnits(Now())); }
+TDateTime Time() {
+    return FromDayAndTime(0, TimeOfDayUnits(Now()));
+}

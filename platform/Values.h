@@ -61,4 +61,6 @@ TDateTime Time(); // the current time of day, date part zero
 // One value of a field, a parameter or a result column.
 using TValue = std::variant<std::monostate, int64_t, double, TCurrency, TDateTime, QString>;
 
-inline bool IsNull(const TValue& v) { return std::holds_alternative<std::monostate>(v); }
+inline bool IsNull(const TValue& v) {
+    return std::holds_alternative<std::monostate>(v);
+}

@@ -1,3 +1,53 @@
+// Command "Importar somente Código de Barras": the legacy bar codes are attached to the products
+// migrated from their items, found by the ten-digit alternative code. It shows nothing but the
+// count of the bar codes that did not arrive, and lets no window message through while it works.
+#include "Text.h"
 #include "uImportacao.h"
 
-void Tfrm_Importacao::btn_CodigoBarraClick(QObject*) {}
+void Tfrm_Importacao::btn_CodigoBarraClick(QObject*) {
+    RunJob([this] {
+        TClientDataSet& origem = CDS_ORIGEM_CODIGOBARRA;
+        TClientDataSet& destino = CDS_CODIGOBARRA;
+        origem.Open();
+        destino.Open();
+        if (origem.IsEmpty()) return;
+
+        origem.First();
+        while (!origem.Eof()) {
+            const QString codigo = Trim(origem.FieldByName("BAR_CODIGO").AsString());
+            try {
+                // A missing legacy item has no generic code: it is looked up as ten zeros.
+                const QString alternativo =
+                    CompletarComZeros(origem.FieldByName("ITE_CODIGO_GEN").AsInteger(), 10);
+                QR_DEST.Close();
+                QR_DEST.SetSQL("SELECT ITE_PK_ITEM FROM SCA_ITEM WHERE ITE_CODIGO_ALTERNATIVO = ?",
+                               {alternativo});
+                QR_DEST.Open();
+                if (!QR_DEST.IsEmpty() && codigo.size() >= 7) {
+                    destino.Insert();
+                    destino.FieldByName("CBA_CODIGO_EMPRESA_MASTER").SetAsInteger(1);
+                    destino.FieldByName("CBA_CODIGO").SetAsString(codigo);
+                    destino.FieldByName("CBA_CODIGO_ITEM")
+                        .SetAsInteger(QR_DEST.FieldByName("ITE_PK_ITEM").AsLargeInt());
+                    destino.FieldByName("CBA_ALTERADO").SetAsString("S");
+                    destino.FieldByName("CBA_CODIGO_USUARIO_INC").SetAsInteger(0);
+                    destino.FieldByName("CBA_DT_INCLUSAO").SetAsDateTime(Date());
+                    destino.FieldByName("CBA_HR_INCLUSAO").SetAsDateTime(Time());
+                    destino.Post();
+                    // A refused row (a bar code already stored) is recorded by the apply.
+                    destino.ApplyUpdates(0);
+                    destino.Close();
+                    destino.Open();
+                }
+            } catch (const std::exception& e) {
+                // The bar code is dropped and the next one goes on; the loss is still counted.
+                Recusas.Record(destino.TableName(), codigo, ExceptionMessage(e));
+                destino.Cancel();
+                destino.Close();
+                destino.Open();
+            }
+            origem.Next();
+        }
+
+    });
+}

@@ -1,6 +1,171 @@
+// Address links and contacts of the migrated customers and suppliers: each new row is applied
+// and committed at once.
+#include "Text.h"
 #include "uImportacao.h"
 
-void Tfrm_Importacao::RegistrarEnderecoCliente(int, const QString&, int, const QString&) {}
-void Tfrm_Importacao::RegistrarEnderecoFornecedor(int, const QString&, int, const QString&) {}
-void Tfrm_Importacao::RegistrarContatoCliente(int, int, const QString&) {}
-void Tfrm_Importacao::RegistrarContatoFornecedor(int, int, const QString&) {}
+namespace {
+
+// The columns of one address link table, in the order they are filled.
+struct ColunasVinculo {
+    const char* chave;
+    const char* dono;
+    const char* enderecoCorreio;
+    const char* tipo;
+    const char* numero;
+    const char* usuario;
+    const char* data;
+    const char* hora;
+    const char* gerador;
+};
+
+constexpr ColunasVinculo kEnderecoCliente{
+    "ECL_PK_ENDERECOCLIENTE", "ECL_CODIGO_CLIENTE", "ECL_CODIGO_END_CORREIO",
+    "ECL_CODIGO_TIPO",        "ECL_NUMERO",         "ECL_CODIGO_USUARIO_INC",
+    "ECL_DT_INCLUSAO",        "ECL_HR_INCLUSAO",    "GEN_ECL_PK_ENDERECOCLIENTE"};
+constexpr ColunasVinculo kEnderecoFornecedor{"EFO_PK_ENDERECOFORNECEDOR",
+                                             "EFO_CODIGO_FORNECEDOR",
+                                             "EFO_CODIGO_END_CORREIO",
+                                             "EFO_CODIGO_TIPO",
+                                             "EFO_NUMERO",
+                                             "EFO_CODIGO_USUARIO_INC",
+                                             "EFO_DT_INCLUSAO",
+                                             "EFO_HR_INCLUSAO",
+                                             "GEN_EFO_PK_ENDERECOFORNECEDOR"};
+
+// The columns of one contact table, in the order they are filled, and its search key.
+struct ColunasContato {
+    const char* chave;
+    const char* dono;
+    const char* tipo;
+    const char* nome;
+    const char* usuario;
+    const char* data;
+    const char* hora;
+    const char* gerador;
+    const char* busca;
+};
+
+constexpr ColunasContato kContatoCliente{"CCI_PK_CONTATOCLIENTE",
+                                         "CCI_CODIGO_CLIENTE",
+                                         "CCI_CODIGO_TIPO_CONTATO",
+                                         "CCI_NOME",
+                                         "CCI_CODIGO_USUARIO_INC",
+                                         "CCI_DT_INCLUSAO",
+                                         "CCI_HR_INCLUSAO",
+                                         "GEN_CCI_PK_CONTATOCLIENTE",
+                                         "CCI_CODIGO_CLIENTE;CCI_CODIGO_TIPO_CONTATO;CCI_NOME"};
+constexpr ColunasContato kContatoFornecedor{"CFO_PK_CONTATOFORNECEDOR",
+                                            "CFO_CODIGO_FORNECEDOR",
+                                            "CFO_CODIGO_TIPO_CONTATO",
+                                            "CFO_NOME",
+                                            "CFO_CODIGO_USUARIO_INC",
+                                            "CFO_DT_INCLUSAO",
+                                            "CFO_HR_INCLUSAO",
+                                            "GEN_CFO_PK_CONTATOFORNECEDOR",
+                                            "CFO_CODIGO_FORNECEDOR;CFO_CODIGO_TIPO_CONTATO;CFO_NOME"};
+
+constexpr int kReabrirAcimaDe = 500;
+
+void ReabrirSeCheio(TClientDataSet& cds) {
+    if (cds.RecordCount() > kReabrirAcimaDe) {
+        cds.Close();
+        cds.Open();
+    }
+}
+
+// Apostrophes as blanks, trimmed again.
+QString SemApostrofos(const QString& text) {
+    QString t = text;
+    t.replace('\'', ' ');
+    return Trim(t);
+}
+
+// Appends one address link, applies and commits it; the set is reopened above 500 rows. A
+// failure cancels the pending row and is raised behind `failure`.
+void RegistrarVinculo(Tfrm_Importacao& form, TClientDataSet& cds, const ColunasVinculo& c,
+                      const QString& failure, int owner, const QString& type, int postalAddress,
+                      const QString& number) {
+    cds.Open();
+    const QString numero = Trim(number).isEmpty() ? QStringLiteral("S/N") : number;
+    try {
+        cds.Insert();
+        cds.FieldByName(c.chave).SetAsInteger(form.ProximoCodigo(c.gerador));
+        cds.FieldByName(c.dono).SetAsInteger(owner);
+        cds.FieldByName(c.enderecoCorreio).SetAsInteger(postalAddress);
+        cds.FieldByName(c.tipo).SetAsString(type);
+        cds.FieldByName(c.numero).SetAsString(numero); // cut to the column's 9 characters
+        cds.FieldByName(c.usuario).SetAsInteger(0);
+        cds.FieldByName(c.data).SetAsDateTime(Date());
+        cds.FieldByName(c.hora).SetAsDateTime(Time());
+        cds.Post();
+        cds.ApplyUpdates(0);
+        form.TR_DESTINO.CommitRetaining();
+        ReabrirSeCheio(cds);
+    } catch (const std::exception& e) {
+        cds.Cancel();
+        throw Exception(failure + ExceptionMessage(e));
+    }
+}
+
+// Appends one contact unless the set already holds an equal one (text compared ignoring case);
+// a new row is applied and committed. Returns whether a row was added.
+bool IncluirContato(Tfrm_Importacao& form, TClientDataSet& cds, const ColunasContato& c, int owner, int type,
+                    const QString& text) {
+    if (cds.Locate(c.busca, {int64_t(owner), int64_t(type), text}, loCaseInsensitive)) return false;
+    cds.Insert();
+    cds.FieldByName(c.chave).SetAsInteger(form.ProximoCodigo(c.gerador));
+    cds.FieldByName(c.dono).SetAsInteger(owner);
+    cds.FieldByName(c.tipo).SetAsInteger(type);
+    cds.FieldByName(c.nome).SetAsString(text); // cut to the column's 50 characters
+    cds.FieldByName(c.usuario).SetAsInteger(0);
+    cds.FieldByName(c.data).SetAsDateTime(Date());
+    cds.FieldByName(c.hora).SetAsDateTime(Time());
+    cds.Post();
+    cds.ApplyUpdates(0);
+    form.TR_DESTINO.CommitRetaining();
+    return true;
+}
+
+} // namespace
+
+void Tfrm_Importacao::RegistrarEnderecoCliente(int owner, const QString& type, int postalAddress,
+                                               const QString& number) {
+    RegistrarVinculo(*this, CDS_ENDERECOCLIENTE, kEnderecoCliente, "Falha ao Registrar Endereço do Cliente ",
+                     owner, type, postalAddress, number);
+}
+
+void Tfrm_Importacao::RegistrarEnderecoFornecedor(int owner, const QString& type, int postalAddress,
+                                                  const QString& number) {
+    RegistrarVinculo(*this, CDS_ENDERECOFORNECEDOR, kEnderecoFornecedor,
+                     "Falha ao Registrar Endereço do FORNECEDOR ", owner, type, postalAddress, number);
+}
+
+void Tfrm_Importacao::RegistrarContatoCliente(int owner, int type, const QString& text) {
+    // The cut counts leading blanks: it comes before the trim.
+    const QString nome = SemApostrofos(Trim(UpperAZ(text.left(50))));
+    if (nome.isEmpty()) return;
+    // Never reopened: the search sees every customer contact since the program started,
+    // through the index the form keeps over owner, type and text.
+    CDS_CONTATOCLIENTE.Open();
+    try {
+        IncluirContato(*this, CDS_CONTATOCLIENTE, kContatoCliente, owner, type, nome);
+    } catch (const std::exception& e) {
+        application_.ShowMessage("Falha ao incluir contatos do cliente " + QString::number(owner));
+        CDS_CONTATOCLIENTE.Cancel();
+        throw Exception("Falha ao Registrar Contato do Cliente " + ExceptionMessage(e));
+    }
+}
+
+void Tfrm_Importacao::RegistrarContatoFornecedor(int owner, int type, const QString& text) {
+    // A supplier contact keeps its case and its length.
+    const QString nome = SemApostrofos(Trim(text));
+    if (nome.isEmpty()) return;
+    CDS_CONTATOFORNECEDOR.Open();
+    try {
+        if (IncluirContato(*this, CDS_CONTATOFORNECEDOR, kContatoFornecedor, owner, type, nome))
+            ReabrirSeCheio(CDS_CONTATOFORNECEDOR);
+    } catch (const std::exception& e) {
+        CDS_CONTATOFORNECEDOR.Cancel();
+        throw Exception("Falha ao Registrar Contato do FORNECEDOR " + ExceptionMessage(e));
+    }
+}

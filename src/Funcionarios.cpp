@@ -41,7 +41,8 @@ void Tfrm_Importacao::MigrarFuncionarios() {
         tbl.FieldByName("FUN_LOCAL_TRABALHO").SetAsString("I");
         tbl.FieldByName("FUN_PROFISSIONAL_AGENDA").SetAsString("N");
         if (Trim(tbl.FieldByName("FUN_SENHA").AsString()).isEmpty())
-            tbl.FieldByName("FUN_SENHA").SetAsString(QString::number(tbl.FieldByName("FUN_CODIGO").AsInteger()));
+            tbl.FieldByName("FUN_SENHA")
+                .SetAsString(QString::number(tbl.FieldByName("FUN_CODIGO").AsInteger()));
         tbl.Post();
         TR_DESTINO.CommitRetaining();
         origem.Next();

@@ -1,3 +1,128 @@
+// Step 5, second half: the legacy sale items become rows of SCA_ITEMSAIDA under the header of
+// the same sale number and the product of the same generated code.
 #include "uImportacao.h"
 
-void Tfrm_Importacao::MigrarItensVenda() {}
+#include <optional>
+
+namespace {
+// The destination header the items of one sale go to.
+struct VendaDestino {
+    int chave;
+    int vendedor; // 0 when the header has none
+};
+} // namespace
+
+void Tfrm_Importacao::MigrarItensVenda() {
+    TClientDataSet& origem = CDS_ORIGEM_ITV;
+    origem.Close();
+    // From midnight of the base day on, like the headers; deleted items are left out.
+    origem.CommandText =
+        "SELECT ITV_CODIGO_VENDA, ITV_CODIGO, ITV_CODIGO_FORNE, ITV_CODIGO_ESTAB, ITV_QUANTIDADE, "
+        "ITV_VALOR_TOTAL, ITV_VALOR_UNITARIO, ITV_TIPO_VENDA, ITV_VALOR_RATEIO, ITV_DATA_VENDA, "
+        "ITV_HORA_VENDA, ITE_CODIGO_GEN FROM LJ_ITVEN INNER JOIN LJ_ITENS ON "
+        "LJ_ITVEN.ITV_CODIGO_ESTAB = LJ_ITENS.ITE_CODIGO_ESTAB AND "
+        "LJ_ITVEN.ITV_CODIGO_FORNE = LJ_ITENS.ITE_CODIGO_FORNE AND "
+        "LJ_ITVEN.ITV_CODIGO = LJ_ITENS.ITE_CODIGO WHERE ITV_DATA_EXCLUSAO IS NULL AND "
+        "ITV_DATA_VENDA >= " +
+        DataSQL(MenorData) + " ORDER BY ITV_CODIGO_VENDA";
+    origem.Open();
+    if (origem.IsEmpty()) return;
+
+    TClientDataSet& item = CDS_ITEMVENDA;
+    auto legado = [&](const char* coluna) -> TField& { return origem.FieldByName(coluna); };
+    auto campo = [&](const char* coluna) -> TField& { return item.FieldByName(coluna); };
+    // The rows of one sale follow each other: its header is looked up once, at its first row.
+    QString ultimaVenda;
+    std::optional<VendaDestino> atual;
+    int ordem = 0;
+    item.Open();
+    origem.First();
+    while (!origem.Eof()) {
+        const QString numero = legado("ITV_CODIGO_VENDA").AsString();
+        if (numero != ultimaVenda) {
+            ultimaVenda = numero;
+            ordem = 1;
+            QR_DEST.Close();
+            QR_DEST.SetSQL(
+                "SELECT SAI_PK_SAIDA, SAI_CODIGO_VENDEDOR_INTERNO FROM SCA_SAIDA WHERE SAI_NUMERO = ?",
+                {int64_t{CodigoDaVenda("Número", numero, numero)}});
+            QR_DEST.Open();
+            atual.reset();
+            if (!QR_DEST.IsEmpty())
+                atual = VendaDestino{QR_DEST.FieldByName("SAI_PK_SAIDA").AsInteger(),
+                                     QR_DEST.FieldByName("SAI_CODIGO_VENDEDOR_INTERNO").AsInteger()};
+        } else {
+            ++ordem;
+        }
+        // Items of a sale without a header are left out silently.
+        if (!atual) {
+            origem.Next();
+            continue;
+        }
+
+        const int empresa =
+            CodigoDaVenda("Código do estabelecimento do item", numero, legado("ITV_CODIGO_ESTAB").AsString());
+        QR_DEST.Close();
+        QR_DEST.SetSQL("SELECT ITE_PK_ITEM, IEM_PK_ITEMEMPRESA, ILE_PK_ITEMLOCALEMPRESA FROM SCA_ITEM "
+                       "INNER JOIN SCA_ITEMEMPRESA ON IEM_CODIGO_ITEM = ITE_PK_ITEM "
+                       "INNER JOIN SCA_ITEMLOCALEMPRESA ON ILE_CODIGO_ITEMEMPRESA = IEM_PK_ITEMEMPRESA "
+                       "WHERE IEM_CODIGO_EMPRESA = ? AND ILE_CODIGO_LOCALARMAZENAMENTO = 1 "
+                       "AND ITE_CODIGO_ALTERNATIVO = ?",
+                       {int64_t{empresa}, CompletarComZeros(legado("ITE_CODIGO_GEN").AsLargeInt(), 10)});
+        QR_DEST.Open();
+        // The ordinal keeps its count: the next item of the sale shows the gap.
+        if (QR_DEST.IsEmpty()) {
+            application_.ShowMessage("Produto não encontrado: " + legado("ITV_CODIGO").AsString());
+            origem.Next();
+            continue;
+        }
+        const int produto = QR_DEST.FieldByName("ITE_PK_ITEM").AsInteger();
+        const int produtoEmpresa = QR_DEST.FieldByName("IEM_PK_ITEMEMPRESA").AsInteger();
+        const int produtoLocal = QR_DEST.FieldByName("ILE_PK_ITEMLOCALEMPRESA").AsInteger();
+        QR_DEST.Close();
+        application_.ProcessMessages();
+
+        item.Insert();
+        campo("ISA_PK_ITEMSAIDA").SetAsInteger(ProximoCodigo("GEN_ISA_PK_ITEMSAIDA"));
+        campo("ISA_CODIGO_EMPRESAMASTER").SetAsInteger(1);
+        campo("ISA_CODIGO_EMPRESA").SetAsInteger(empresa);
+        campo("ISA_CODIGO_SAIDA").SetAsInteger(atual->chave);
+        campo("ISA_CODIGO_TIPOPRECO").SetAsInteger(2);
+        campo("ISA_CODIGO_ITEM").SetAsInteger(produto);
+        campo("ISA_CODIGO_ITEMEMPRESA").SetAsInteger(produtoEmpresa);
+        campo("ISA_CODIGO_ITEMLOCAL").SetAsInteger(produtoLocal);
+        campo("ISA_CODIGO_UNIDADE").SetAsInteger(1);
+        campo("ISA_CODIGO_EVENTOANALITICO").SetAsInteger(1);
+        campo("ISA_CODIGO_CENTROCUSTO").SetAsInteger(4);
+        campo("ISA_ENTREGUE").SetAsString("S");
+        campo("ISA_NR_ORDEM").SetAsInteger(ordem);
+        campo("ISA_QTD_TOTAL").SetAsCurrency(legado("ITV_QUANTIDADE").AsCurrency());
+        campo("ISA_QTD_TOTAL_DEVOLVIDA").SetAsCurrency({});
+        campo("ISA_VLR_PRECOVENDA_TABELA").SetAsCurrency(legado("ITV_VALOR_UNITARIO").AsCurrency());
+        campo("ISA_VLR_UNITARIO").SetAsCurrency(legado("ITV_VALOR_UNITARIO").AsCurrency());
+        campo("ISA_VLR_TOTAL").SetAsCurrency(legado("ITV_VALOR_TOTAL").AsCurrency());
+        campo("ISA_VLR_FRETE").SetAsCurrency({});
+        campo("ISA_VLR_OUTRAS_DESPESAS").SetAsCurrency({});
+        campo("ISA_PERC_DESCONTO").SetAsCurrency({});
+        campo("ISA_VLR_DESCONTO").SetAsCurrency({});
+        campo("ISA_VLR_DESCONTO_CUSTO").SetAsCurrency({});
+        campo("ISA_VLR_LIQUIDO").SetAsCurrency(legado("ITV_VALOR_TOTAL").AsCurrency());
+        campo("ISA_CODIGO_COLUNA_TABELAPRECO").SetAsInteger(1);
+        campo("ISA_CODIGO_USUARIO_INC").SetAsInteger(0);
+        campo("ISA_DT_INCLUSAO").SetAsDateTime(legado("ITV_DATA_VENDA").AsDateTime());
+        campo("ISA_HR_INCLUSAO").SetAsDateTime(legado("ITV_HORA_VENDA").AsDateTime());
+        campo("ISA_DFV_VLR_DESPESAFIXA").SetAsCurrency({});
+        campo("ISA_DFV_VLR_OUTROS").SetAsCurrency({});
+        if (atual->vendedor > 0) campo("ISA_CODIGO_VENDEDOR").SetAsInteger(atual->vendedor);
+        campo("ISA_INFORMOU_ITEMGASTOSERVICO").SetAsString("N");
+        campo("ISA_PRECO_PROMOCIONAL").SetAsString("N");
+        item.Post();
+        item.ApplyUpdates(0);
+        if (item.RecordCount() > 500) {
+            item.Close();
+            item.Open();
+        }
+        origem.Next();
+    }
+    TR_DESTINO.CommitRetaining();
+}

@@ -15,8 +15,7 @@ const QStringList kConnectionParams{"user_name=SYSDBA", "password=plumtorch", "l
 }
 
 Tfrm_Importacao::Tfrm_Importacao(TApplication& application, QWidget* parent)
-    : QWidget(parent),
-      CDS_ORIGEM_FUNCIONARIO(dfm::CDS_ORIGEM_FUNCIONARIO, DB_ORIGEM, TR_ORIGEM, nullptr),
+    : QWidget(parent), CDS_ORIGEM_FUNCIONARIO(dfm::CDS_ORIGEM_FUNCIONARIO, DB_ORIGEM, TR_ORIGEM, nullptr),
       CDS_ORIGEM_CLIENTE(dfm::CDS_ORIGEM_CLIENTE, DB_ORIGEM, TR_ORIGEM, nullptr),
       CDS_ORIGEM_FORNECEDOR(dfm::CDS_ORIGEM_FORNECEDOR, DB_ORIGEM, TR_ORIGEM, nullptr),
       CDS_ORIGEM_PRODUTO(dfm::CDS_ORIGEM_PRODUTO, DB_ORIGEM, TR_ORIGEM, nullptr),
@@ -46,8 +45,7 @@ Tfrm_Importacao::Tfrm_Importacao(TApplication& application, QWidget* parent)
       CDS_CODIGOBARRA(dfm::CDS_CODIGOBARRA, DB_DESTINO, TR_DESTINO, &Recusas),
       TBL_FUNCIONARIO(dfm::TBL_FUNCIONARIO, DB_DESTINO, TR_DESTINO),
       TBL_BAIRRO(dfm::TBL_BAIRRO, DB_DESTINO, TR_DESTINO),
-      TBL_CIDADE(dfm::TBL_CIDADE, DB_DESTINO, TR_DESTINO),
-      TBL_UF(dfm::TBL_UF, DB_DESTINO, TR_DESTINO),
+      TBL_CIDADE(dfm::TBL_CIDADE, DB_DESTINO, TR_DESTINO), TBL_UF(dfm::TBL_UF, DB_DESTINO, TR_DESTINO),
       TBL_ENDERECOCORREIO(dfm::TBL_ENDERECOCORREIO, DB_DESTINO, TR_DESTINO),
       TBL_GRUPO(dfm::TBL_GRUPO, DB_DESTINO, TR_DESTINO),
       TBL_SUBGRUPO(dfm::TBL_SUBGRUPO, DB_DESTINO, TR_DESTINO),
@@ -85,11 +83,15 @@ Tfrm_Importacao::Tfrm_Importacao(TApplication& application, QWidget* parent)
     DB_ORIGEM.SetDefaultTransaction(&TR_ORIGEM);
 
     const std::pair<TDataSource*, TClientDataSet*> sources[] = {
-        {&DS_CLIENTE, &CDS_ORIGEM_CLIENTE}, {&DS_FORNECEDOR, &CDS_ORIGEM_FORNECEDOR},
-        {&DS_PRODUTO, &CDS_ORIGEM_PRODUTO}, {&DS_CCO, &CDS_ORIGEM_CCO},
-        {&DS_ORIGEM_FUNCIONARIO, &CDS_ORIGEM_FUNCIONARIO}, {&DS_ORIGEM_VEN, &CDS_ORIGEM_VEN},
+        {&DS_CLIENTE, &CDS_ORIGEM_CLIENTE},
+        {&DS_FORNECEDOR, &CDS_ORIGEM_FORNECEDOR},
+        {&DS_PRODUTO, &CDS_ORIGEM_PRODUTO},
+        {&DS_CCO, &CDS_ORIGEM_CCO},
+        {&DS_ORIGEM_FUNCIONARIO, &CDS_ORIGEM_FUNCIONARIO},
+        {&DS_ORIGEM_VEN, &CDS_ORIGEM_VEN},
         {&DS_ORIGEM_ITV, &CDS_ORIGEM_ITV}};
-    for (auto [ds, cds] : sources) ds->DataSet = cds;
+    for (auto [ds, cds] : sources)
+        ds->DataSet = cds;
     dbg_Cliente->SetDataSource(DS_CLIENTE);
     DBGrid1->SetDataSource(DS_FORNECEDOR);
     dbg_Produto->SetDataSource(DS_PRODUTO);
@@ -104,10 +106,12 @@ Tfrm_Importacao::Tfrm_Importacao(TApplication& application, QWidget* parent)
     // The contact search runs for every customer contact over every contact registered since
     // the program started: an index keeps it from scanning them.
     CDS_CONTATOCLIENTE.AddIndex("CCI_CODIGO_CLIENTE;CCI_CODIGO_TIPO_CONTATO;CCI_NOME", loCaseInsensitive);
-    CDS_CONTATOFORNECEDOR.AddIndex("CFO_CODIGO_FORNECEDOR;CFO_CODIGO_TIPO_CONTATO;CFO_NOME", loCaseInsensitive);
+    CDS_CONTATOFORNECEDOR.AddIndex("CFO_CODIGO_FORNECEDOR;CFO_CODIGO_TIPO_CONTATO;CFO_NOME",
+                                   loCaseInsensitive);
 
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(this); });
-    connect(btn_Fornecedor_Como_Marca, &QPushButton::clicked, this, [this] { btn_Fornecedor_Como_MarcaClick(this); });
+    connect(btn_Fornecedor_Como_Marca, &QPushButton::clicked, this,
+            [this] { btn_Fornecedor_Como_MarcaClick(this); });
     connect(btn_CodigoBarra, &QPushButton::clicked, this, [this] { btn_CodigoBarraClick(this); });
 
     Dispatch([this] { FormCreate(this); });
@@ -124,7 +128,8 @@ void Tfrm_Importacao::Dispatch(const std::function<void()>& handler) {
 }
 
 void Tfrm_Importacao::SetButtonsEnabled(bool on) {
-    for (QPushButton* b : {Button1, btn_Fornecedor_Como_Marca, btn_CodigoBarra}) b->setEnabled(on);
+    for (QPushButton* b : {Button1, btn_Fornecedor_Como_Marca, btn_CodigoBarra})
+        b->setEnabled(on);
 }
 
 void Tfrm_Importacao::RunJob(const std::function<void()>& job) {
@@ -160,8 +165,10 @@ void Tfrm_Importacao::closeEvent(QCloseEvent* event) {
         FormCloseQuery(this, canClose);
         failed = false;
     });
-    if (canClose && !failed) event->accept();
-    else event->ignore();
+    if (canClose && !failed)
+        event->accept();
+    else
+        event->ignore();
 }
 
 void Tfrm_Importacao::FormCreate(QObject*) {

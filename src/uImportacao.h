@@ -50,7 +50,8 @@ public:
     int RegistrarEndereco(const QString& street, const QString& neighbourhood, const QString& city,
                           const QString& state, const QString& postalCode);
     void RegistrarEnderecoCliente(int owner, const QString& type, int postalAddress, const QString& number);
-    void RegistrarEnderecoFornecedor(int owner, const QString& type, int postalAddress, const QString& number);
+    void RegistrarEnderecoFornecedor(int owner, const QString& type, int postalAddress,
+                                     const QString& number);
     void RegistrarContatoCliente(int owner, int type, const QString& text);
     void RegistrarContatoFornecedor(int owner, int type, const QString& text);
     QString DocumentoUnico(const QString& number);
@@ -158,6 +159,9 @@ private:
     void MigrarProdutos();
     void MigrarVendas();
     void MigrarItensVenda();
+    // A legacy code of a sale that the destination holds as a number; one that is not a whole
+    // number raises an error naming the field, the sale and the value.
+    static int CodigoDaVenda(const QString& campo, const QString& venda, const QString& valor);
     void MigrarContaCorrente();
 
     // --- product classification look-ups: the key of the row found or created, as text ----

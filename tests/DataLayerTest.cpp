@@ -14,15 +14,17 @@ constexpr TFieldDef kPessoaFields[] = {
     {.name = "PEQUENO", .type = TFieldType::ftSmallint},
     {.name = "QUANDO", .type = TFieldType::ftDateTime},
 };
-const TClientDataSetDef kPessoas{"CDS_PESSOA", "SELECT * FROM T_PESSOA WHERE ID = 0", "T_PESSOA", "ID", kPessoaFields};
+const TClientDataSetDef kPessoas{"CDS_PESSOA", "SELECT * FROM T_PESSOA WHERE ID = 0", "T_PESSOA", "ID",
+                                 kPessoaFields};
 const TTableDef kPessoaTable{"TBL_PESSOA", "T_PESSOA", "ID", kPessoaFields};
 
 class DataLayer : public MigrationTest {
 protected:
     void SetUp() override {
         MigrationTest::SetUp();
-        Kelmor().Exec("CREATE TABLE T_PESSOA (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(10), "
-                      "VALOR NUMERIC(18,2), PEQUENO SMALLINT, QUANDO TIMESTAMP, EXTRA VARCHAR(5) DEFAULT 'dflt')");
+        Kelmor().Exec(
+            "CREATE TABLE T_PESSOA (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(10), "
+            "VALOR NUMERIC(18,2), PEQUENO SMALLINT, QUANDO TIMESTAMP, EXTRA VARCHAR(5) DEFAULT 'dflt')");
         db.DatabaseName = KelmorPath();
         db.Params = {"user_name=SYSDBA", "password=plumtorch", "lc_ctype=WIN1252"};
         db.SetDefaultTransaction(&tr);
@@ -41,9 +43,10 @@ protected:
 } // namespace
 
 TEST_F(DataLayer, EveryColumnTypeAndNullCrossesTheClientExactly) {
-    Kelmor().Exec("CREATE TABLE T_TIPOS (ID INTEGER NOT NULL PRIMARY KEY, S SMALLINT, B BIGINT, N2 NUMERIC(18,2), "
-                  "N3 NUMERIC(9,3), N5 NUMERIC(18,5), D DOUBLE PRECISION, DT DATE, TM TIME, TS TIMESTAMP, "
-                  "C CHAR(4), V VARCHAR(30))");
+    Kelmor().Exec(
+        "CREATE TABLE T_TIPOS (ID INTEGER NOT NULL PRIMARY KEY, S SMALLINT, B BIGINT, N2 NUMERIC(18,2), "
+        "N3 NUMERIC(9,3), N5 NUMERIC(18,5), D DOUBLE PRECISION, DT DATE, TM TIME, TS TIMESTAMP, "
+        "C CHAR(4), V VARCHAR(30))");
     TDateTime before = EncodeDateTime({1850, 6, 15}, {7, 45, 30, 1234});
     TDateTime moment = EncodeDateTime({2015, 3, 1}, {14, 30, 5, 5000});
     QString accented = QString::fromUtf8("São João D'Ávila € ÿ");
@@ -68,7 +71,8 @@ TEST_F(DataLayer, EveryColumnTypeAndNullCrossesTheClientExactly) {
     EXPECT_EQ(std::get<TDateTime>(r[9]), before); // negative date-times keep date and time
     EXPECT_EQ(std::get<QString>(r[10]), "ab  ");  // CHAR pads
     EXPECT_EQ(std::get<QString>(r[11]), accented);
-    for (size_t c = 1; c < rows[1].size(); ++c) EXPECT_TRUE(IsNull(rows[1][c])) << c;
+    for (size_t c = 1; c < rows[1].size(); ++c)
+        EXPECT_TRUE(IsNull(rows[1][c])) << c;
 }
 
 TEST_F(DataLayer, ClientDataSetAppliesInOrderAndARefusedRowDoesNotHoldBackTheNext) {

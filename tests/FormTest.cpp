@@ -2,12 +2,12 @@
 // step boxes, the default error box and one job at a time.
 #include "TestSupport.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QStatusBar>
 #include <QThread>
-#include <QFile>
-#include <QApplication>
 
 namespace {
 class Janela : public MigrationTest {
@@ -51,8 +51,8 @@ TEST_F(Janela, WindowLayoutFollowsTheFormDefinition) {
     EXPECT_EQ(f.Button1->text(), QString::fromUtf8("REALIZAR IMPORTAÇÃO"));
     EXPECT_EQ(f.btn_Fornecedor_Como_Marca->text(), "Colocar Fornecedor como MARCA");
     EXPECT_EQ(f.btn_CodigoBarra->text(), QString::fromUtf8("Importar somente Código de Barras"));
-    for (QCheckBox* c :
-         {f.chk_Funcionarios, f.cb_Cliente, f.chk_Fornecedores, f.chk_Produtos, f.chk_Vendas, f.chk_ContaCorrente})
+    for (QCheckBox* c : {f.chk_Funcionarios, f.cb_Cliente, f.chk_Fornecedores, f.chk_Produtos, f.chk_Vendas,
+                         f.chk_ContaCorrente})
         EXPECT_TRUE(c->isChecked()) << c->objectName().toStdString();
     EXPECT_EQ(f.chk_ContaCorrente->geometry(), QRect(1264, 672, 201, 17));
     EXPECT_EQ(f.chk_Funcionarios->text(), QString::fromUtf8("Funcionários"));
@@ -72,7 +72,8 @@ TEST_F(Janela, WindowLayoutFollowsTheFormDefinition) {
 }
 
 TEST_F(Janela, ShowConnectsBothFilesBesideTheExecutableAndTheGridsShowTheSource) {
-    Loja().Exec("INSERT INTO LJ_FUNC (FUN_CODIGO, FUN_CODIGO_ESTAB, FUN_DESCRICAO) VALUES ('001', '01', 'ANA')");
+    Loja().Exec(
+        "INSERT INTO LJ_FUNC (FUN_CODIGO, FUN_CODIGO_ESTAB, FUN_DESCRICAO) VALUES ('001', '01', 'ANA')");
     Tfrm_Importacao& f = Form();
     EXPECT_TRUE(f.DB_DESTINO.Connected());
     EXPECT_TRUE(f.DB_ORIGEM.Connected());
@@ -109,7 +110,8 @@ TEST_F(Janela, BaseDateIsTheEarliestSaleOrToday) {
 }
 
 TEST_F(Janela, WithEveryBoxUntickedTheRunWritesNothing) {
-    Loja().Exec("INSERT INTO LJ_FUNC (FUN_CODIGO, FUN_CODIGO_ESTAB, FUN_DESCRICAO) VALUES ('001', '01', 'ANA')");
+    Loja().Exec(
+        "INSERT INTO LJ_FUNC (FUN_CODIGO, FUN_CODIGO_ESTAB, FUN_DESCRICAO) VALUES ('001', '01', 'ANA')");
     Loja().Exec("INSERT INTO LJ_CLIEN (CLI_CODIGO, CLI_DESCRICAO) VALUES ('00001', 'CLIENTE')");
     OnlySteps({});
     Run();
@@ -121,7 +123,8 @@ TEST_F(Janela, WithEveryBoxUntickedTheRunWritesNothing) {
 }
 
 TEST_F(Janela, AMissingDestinationShowsOneErrorAndLeavesBothDisconnected) {
-    Loja().Exec("INSERT INTO LJ_FUNC (FUN_CODIGO, FUN_CODIGO_ESTAB, FUN_DESCRICAO) VALUES ('001', '01', 'ANA')");
+    Loja().Exec(
+        "INSERT INTO LJ_FUNC (FUN_CODIGO, FUN_CODIGO_ESTAB, FUN_DESCRICAO) VALUES ('001', '01', 'ANA')");
     QFile::remove(KelmorPath());
     Tfrm_Importacao& f = Form();
     ASSERT_EQ(Errors().size(), 1u);
@@ -155,7 +158,8 @@ TEST_F(Janela, AMissingSourceLeavesTheDestinationConnected) {
 }
 
 TEST_F(Janela, WhileAJobRunsTheButtonsAreDisabledAndTheWindowDoesNotClose) {
-    Loja().Exec("INSERT INTO LJ_FUNC (FUN_CODIGO, FUN_CODIGO_ESTAB, FUN_DESCRICAO) VALUES ('12A', '01', 'ANA')");
+    Loja().Exec(
+        "INSERT INTO LJ_FUNC (FUN_CODIGO, FUN_CODIGO_ESTAB, FUN_DESCRICAO) VALUES ('12A', '01', 'ANA')");
     Tfrm_Importacao& f = Form();
     auto meddling = std::make_unique<MeddlingBoxes>(f, boxes);
     MeddlingBoxes* m = meddling.get();

@@ -8,19 +8,22 @@ namespace {
 class Funcionarios : public MigrationTest {
 protected:
     void Employee(const QString& code, const TValue& name, const TValue& password = QString("senha")) {
-        Loja().Exec("INSERT INTO LJ_FUNC (FUN_CODIGO, FUN_CODIGO_ESTAB, FUN_DESCRICAO, FUN_SENHA) VALUES (?, '01', ?, ?)",
+        Loja().Exec("INSERT INTO LJ_FUNC (FUN_CODIGO, FUN_CODIGO_ESTAB, FUN_DESCRICAO, FUN_SENHA) VALUES (?, "
+                    "'01', ?, ?)",
                     {code, name, password});
     }
     void Existing(int code, const QString& name, const QString& nickname) {
-        Kelmor().Exec("INSERT INTO SCA_FUNCIONARIO (FUN_CODIGO, FUN_NOME, FUN_APELIDO, FUN_SENHA, FUN_VENDEDOR, "
-                      "FUN_OPERADOR_ECF) VALUES (?, ?, ?, 'x', 'S', 'N')",
-                      {int64_t(code), name, nickname});
+        Kelmor().Exec(
+            "INSERT INTO SCA_FUNCIONARIO (FUN_CODIGO, FUN_NOME, FUN_APELIDO, FUN_SENHA, FUN_VENDEDOR, "
+            "FUN_OPERADOR_ECF) VALUES (?, ?, ?, 'x', 'S', 'N')",
+            {int64_t(code), name, nickname});
     }
     TRow Stored(int code) {
-        auto rows = Kelmor().Rows("SELECT FUN_NOME, FUN_APELIDO, FUN_SENHA, FUN_VENDEDOR, FUN_ATIVO, "
-                                  "FUN_CALCULA_COMISSAO, FUN_CODIGO_EMPRESA_MASTER, FUN_LIMITE_COMPRA, FUN_ENDERECO "
-                                  "FROM SCA_FUNCIONARIO WHERE FUN_CODIGO = ?",
-                                  {int64_t(code)});
+        auto rows =
+            Kelmor().Rows("SELECT FUN_NOME, FUN_APELIDO, FUN_SENHA, FUN_VENDEDOR, FUN_ATIVO, "
+                          "FUN_CALCULA_COMISSAO, FUN_CODIGO_EMPRESA_MASTER, FUN_LIMITE_COMPRA, FUN_ENDERECO "
+                          "FROM SCA_FUNCIONARIO WHERE FUN_CODIGO = ?",
+                          {int64_t(code)});
         return rows.empty() ? TRow{} : rows[0];
     }
     void RunEmployeesOnly() {

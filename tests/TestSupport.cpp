@@ -9,7 +9,9 @@ namespace {
 const QString kTemplates = QStringLiteral(TEMPLATE_DIR);
 }
 
-Db::Db(const QString& path) { db_.Attach(path, "SYSDBA", "masterkey", "WIN1252"); }
+Db::Db(const QString& path) {
+    db_.Attach(path, "SYSDBA", "masterkey", "WIN1252");
+}
 
 Db::~Db() = default;
 
@@ -29,7 +31,8 @@ std::vector<TRow> Db::Rows(const QString& sql, const std::vector<TValue>& params
         FbStatement st(db_, tr, sql);
         st.Execute(tr, params);
         TRow row;
-        while (st.Fetch(row)) rows.push_back(row);
+        while (st.Fetch(row))
+            rows.push_back(row);
     }
     tr.Commit();
     return rows;
@@ -109,7 +112,9 @@ Tfrm_Importacao& MigrationTest::Form() {
     return *form_;
 }
 
-void MigrationTest::Press(QPushButton* button) { button->click(); }
+void MigrationTest::Press(QPushButton* button) {
+    button->click();
+}
 
 void MigrationTest::CloseForm() {
     if (form_) form_->close();
@@ -117,8 +122,8 @@ void MigrationTest::CloseForm() {
 
 void MigrationTest::OnlySteps(std::initializer_list<QCheckBox*> keep) {
     Tfrm_Importacao& f = Form();
-    for (QCheckBox* c :
-         {f.chk_Funcionarios, f.cb_Cliente, f.chk_Fornecedores, f.chk_Produtos, f.chk_Vendas, f.chk_ContaCorrente})
+    for (QCheckBox* c : {f.chk_Funcionarios, f.cb_Cliente, f.chk_Fornecedores, f.chk_Produtos, f.chk_Vendas,
+                         f.chk_ContaCorrente})
         c->setChecked(std::find(keep.begin(), keep.end(), c) != keep.end());
 }
 

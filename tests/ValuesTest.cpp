@@ -1,7 +1,7 @@
 // Value types and text helpers: the rules every step relies on when it converts legacy values.
+#include "Values.h"
 #include "Errors.h"
 #include "Text.h"
-#include "Values.h"
 #include "Win1252.h"
 #include "uImportacao.h"
 
