@@ -23,7 +23,7 @@ void Tfrm_Importacao::btn_CodigoBarraClick(QObject*) {
                 QR_DEST.SetSQL("SELECT ITE_PK_ITEM FROM SCA_ITEM WHERE ITE_CODIGO_ALTERNATIVO = ?",
                                {alternativo});
                 QR_DEST.Open();
-                if (!QR_DEST.IsEmpty() && codigo.size() >= 7) {
+                if (!QR_DEST.IsEmpty() && codigo.size() > 7) {
                     destino.Insert();
                     destino.FieldByName("CBA_CODIGO_EMPRESA_MASTER").SetAsInteger(1);
                     destino.FieldByName("CBA_CODIGO").SetAsString(codigo);
@@ -48,6 +48,6 @@ void Tfrm_Importacao::btn_CodigoBarraClick(QObject*) {
             }
             origem.Next();
         }
-
+        TR_DESTINO.CommitRetaining();
     });
 }

@@ -20,7 +20,7 @@ private:
 
 // A supplier's name as a brand: its first 30 characters, trimmed, a to z in capitals.
 QString NomeMarca(const QString& nomeFornecedor) {
-    return UpperAZ(Trim(nomeFornecedor).left(30));
+    return UpperAZ(Trim(nomeFornecedor.left(30)));
 }
 } // namespace
 
