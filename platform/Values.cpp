@@ -1,5 +1,7 @@
 #include "Values.h"
 
+#include "Errors.h"
+
 #include <QDateTime>
 #include <cmath>
 
@@ -23,9 +25,20 @@ int64_t Pow10(int n) {
 }
 } // namespace
 
+namespace {
+// Beyond this a value has no exact four-decimal form in 64 bits.
+constexpr double kLimit = 9.2e18;
+
+[[noreturn]] void OutOfRange(const QString& value) {
+    throw ERangeError(QString("%1 is out of the range of a money value").arg(value));
+}
+} // namespace
+
 TCurrency TCurrency::FromDouble(double v) {
     // nearbyint follows the default rounding mode: to nearest, ties to even.
-    return TCurrency{static_cast<int64_t>(std::nearbyint(v * static_cast<double>(kScale)))};
+    double scaled = std::nearbyint(v * static_cast<double>(kScale));
+    if (!std::isfinite(scaled) || std::fabs(scaled) >= kLimit) OutOfRange(QString::number(v, 'g', 17));
+    return TCurrency{static_cast<int64_t>(scaled)};
 }
 
 TCurrency TCurrency::CutTo(int decimals) const {
@@ -35,7 +48,10 @@ TCurrency TCurrency::CutTo(int decimals) const {
 }
 
 TCurrency TCurrency::operator*(TCurrency other) const {
-    return TCurrency{RoundHalfEven(static_cast<__int128>(units) * other.units, kScale)};
+    __int128 product = static_cast<__int128>(units) * other.units;
+    __int128 limit = static_cast<__int128>(INT64_MAX) * kScale;
+    if (product > limit || product < -limit) OutOfRange(ToString() + " * " + other.ToString());
+    return TCurrency{RoundHalfEven(product, kScale)};
 }
 
 QString TCurrency::ToString() const {

@@ -5,6 +5,7 @@
 #include "Win1252.h"
 #include "uImportacao.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 TEST(Currency, FromDoubleRoundsHalvesToEvenAndCutToFewerDecimalsTruncates) {
@@ -23,6 +24,10 @@ TEST(Currency, FromDoubleRoundsHalvesToEvenAndCutToFewerDecimalsTruncates) {
     // The product of two four-decimal values is rounded once, halves to even.
     EXPECT_EQ((TCurrency::FromUnits(15) * TCurrency::FromUnits(5000)).units, 8);  // 0.0015*0.5=0.00075
     EXPECT_EQ((TCurrency::FromUnits(25) * TCurrency::FromUnits(5000)).units, 12); // 0.00125 -> 0.0012
+    // A value with no four-decimal form in 64 bits is an error, never a wrong amount.
+    EXPECT_THROW(TCurrency::FromDouble(1e300), ERangeError);
+    EXPECT_THROW(TCurrency::FromDouble(std::nan("")), ERangeError);
+    EXPECT_THROW(TCurrency::FromInteger(4000000000LL) * TCurrency::FromInteger(4000000000LL), ERangeError);
     EXPECT_EQ(TCurrency::FromUnits(123400).ToString(), "12.34");
     EXPECT_EQ(TCurrency::FromUnits(-5000).ToString(), "-0.5");
     EXPECT_EQ(TCurrency::FromInteger(7).ToString(), "7");
