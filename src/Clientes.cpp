@@ -1,31 +1,8 @@
 // Step 2: the legacy customers, with their postal address links, contacts, complement and
 // references. A customer keeps the digits of its legacy code as its code.
-#include "Text.h"
-#include "uImportacao.h"
+#include "Padroes.h"
 
 namespace {
-
-constexpr int kReabrirAcimaDe = 500;
-
-void ReabrirSeCheio(TClientDataSet& cds) {
-    if (cds.RecordCount() > kReabrirAcimaDe) {
-        cds.Close();
-        cds.Open();
-    }
-}
-
-// Tax numbers the legacy system held in place of a missing one.
-bool DocumentoFicticio(const QString& digits) {
-    return digits == "00000000000" || digits == "11111111111" || digits == "00000000000000" ||
-           digits == "11111111111111";
-}
-
-// The digits of a legacy code as a number; a code without digits is named in the error.
-int CodigoNumerico(const QString& code) {
-    const QString digits = Tfrm_Importacao::SomenteNumeros(code);
-    if (digits.isEmpty()) throw EConvertError(QString("'%1' is not a valid integer value").arg(code));
-    return StrToInt(digits);
-}
 
 // A legacy date is present when it is later than the zero date-time (NULL reads as zero).
 bool Presente(TDateTime date) {

@@ -1,5 +1,6 @@
 // Step 6: every open entry of the legacy current account becomes a receivable of its customer with
 // one instalment. Also the defaults of both new rows and the per-customer document number.
+#include "Padroes.h"
 #include "Text.h"
 #include "uImportacao.h"
 
@@ -150,11 +151,9 @@ void Tfrm_Importacao::MigrarContaCorrente() {
             CDS_PCR.ApplyUpdates(0);
         }
 
-        if (CDS_CRE.RecordCount() > 500) {
-            CDS_CRE.Close();
-            CDS_CRE.Open();
-            CDS_PCR.Close();
-            CDS_PCR.Open();
+        if (PassouDoLimite(CDS_CRE)) { // the instalments go with their receivables
+            Reabrir(CDS_CRE);
+            Reabrir(CDS_PCR);
         }
         origem.Next();
     }

@@ -1,5 +1,6 @@
 // Address links and contacts of the migrated customers and suppliers: each new row is applied
 // and committed at once.
+#include "Padroes.h"
 #include "Text.h"
 #include "uImportacao.h"
 
@@ -18,19 +19,24 @@ struct ColunasVinculo {
     const char* gerador;
 };
 
-constexpr ColunasVinculo kEnderecoCliente{
-    "ECL_PK_ENDERECOCLIENTE", "ECL_CODIGO_CLIENTE", "ECL_CODIGO_END_CORREIO",
-    "ECL_CODIGO_TIPO",        "ECL_NUMERO",         "ECL_CODIGO_USUARIO_INC",
-    "ECL_DT_INCLUSAO",        "ECL_HR_INCLUSAO",    "GEN_ECL_PK_ENDERECOCLIENTE"};
-constexpr ColunasVinculo kEnderecoFornecedor{"EFO_PK_ENDERECOFORNECEDOR",
-                                             "EFO_CODIGO_FORNECEDOR",
-                                             "EFO_CODIGO_END_CORREIO",
-                                             "EFO_CODIGO_TIPO",
-                                             "EFO_NUMERO",
-                                             "EFO_CODIGO_USUARIO_INC",
-                                             "EFO_DT_INCLUSAO",
-                                             "EFO_HR_INCLUSAO",
-                                             "GEN_EFO_PK_ENDERECOFORNECEDOR"};
+constexpr ColunasVinculo kEnderecoCliente{.chave = "ECL_PK_ENDERECOCLIENTE",
+                                          .dono = "ECL_CODIGO_CLIENTE",
+                                          .enderecoCorreio = "ECL_CODIGO_END_CORREIO",
+                                          .tipo = "ECL_CODIGO_TIPO",
+                                          .numero = "ECL_NUMERO",
+                                          .usuario = "ECL_CODIGO_USUARIO_INC",
+                                          .data = "ECL_DT_INCLUSAO",
+                                          .hora = "ECL_HR_INCLUSAO",
+                                          .gerador = "GEN_ECL_PK_ENDERECOCLIENTE"};
+constexpr ColunasVinculo kEnderecoFornecedor{.chave = "EFO_PK_ENDERECOFORNECEDOR",
+                                             .dono = "EFO_CODIGO_FORNECEDOR",
+                                             .enderecoCorreio = "EFO_CODIGO_END_CORREIO",
+                                             .tipo = "EFO_CODIGO_TIPO",
+                                             .numero = "EFO_NUMERO",
+                                             .usuario = "EFO_CODIGO_USUARIO_INC",
+                                             .data = "EFO_DT_INCLUSAO",
+                                             .hora = "EFO_HR_INCLUSAO",
+                                             .gerador = "GEN_EFO_PK_ENDERECOFORNECEDOR"};
 
 // The columns of one contact table, in the order they are filled, and its search key.
 struct ColunasContato {
@@ -45,33 +51,25 @@ struct ColunasContato {
     const char* busca;
 };
 
-constexpr ColunasContato kContatoCliente{"CCI_PK_CONTATOCLIENTE",
-                                         "CCI_CODIGO_CLIENTE",
-                                         "CCI_CODIGO_TIPO_CONTATO",
-                                         "CCI_NOME",
-                                         "CCI_CODIGO_USUARIO_INC",
-                                         "CCI_DT_INCLUSAO",
-                                         "CCI_HR_INCLUSAO",
-                                         "GEN_CCI_PK_CONTATOCLIENTE",
-                                         "CCI_CODIGO_CLIENTE;CCI_CODIGO_TIPO_CONTATO;CCI_NOME"};
-constexpr ColunasContato kContatoFornecedor{"CFO_PK_CONTATOFORNECEDOR",
-                                            "CFO_CODIGO_FORNECEDOR",
-                                            "CFO_CODIGO_TIPO_CONTATO",
-                                            "CFO_NOME",
-                                            "CFO_CODIGO_USUARIO_INC",
-                                            "CFO_DT_INCLUSAO",
-                                            "CFO_HR_INCLUSAO",
-                                            "GEN_CFO_PK_CONTATOFORNECEDOR",
-                                            "CFO_CODIGO_FORNECEDOR;CFO_CODIGO_TIPO_CONTATO;CFO_NOME"};
-
-constexpr int kReabrirAcimaDe = 500;
-
-void ReabrirSeCheio(TClientDataSet& cds) {
-    if (cds.RecordCount() > kReabrirAcimaDe) {
-        cds.Close();
-        cds.Open();
-    }
-}
+constexpr ColunasContato kContatoCliente{.chave = "CCI_PK_CONTATOCLIENTE",
+                                         .dono = "CCI_CODIGO_CLIENTE",
+                                         .tipo = "CCI_CODIGO_TIPO_CONTATO",
+                                         .nome = "CCI_NOME",
+                                         .usuario = "CCI_CODIGO_USUARIO_INC",
+                                         .data = "CCI_DT_INCLUSAO",
+                                         .hora = "CCI_HR_INCLUSAO",
+                                         .gerador = "GEN_CCI_PK_CONTATOCLIENTE",
+                                         .busca = "CCI_CODIGO_CLIENTE;CCI_CODIGO_TIPO_CONTATO;CCI_NOME"};
+constexpr ColunasContato kContatoFornecedor{.chave = "CFO_PK_CONTATOFORNECEDOR",
+                                            .dono = "CFO_CODIGO_FORNECEDOR",
+                                            .tipo = "CFO_CODIGO_TIPO_CONTATO",
+                                            .nome = "CFO_NOME",
+                                            .usuario = "CFO_CODIGO_USUARIO_INC",
+                                            .data = "CFO_DT_INCLUSAO",
+                                            .hora = "CFO_HR_INCLUSAO",
+                                            .gerador = "GEN_CFO_PK_CONTATOFORNECEDOR",
+                                            .busca =
+                                                "CFO_CODIGO_FORNECEDOR;CFO_CODIGO_TIPO_CONTATO;CFO_NOME"};
 
 // Apostrophes as blanks, trimmed again.
 QString SemApostrofos(const QString& text) {

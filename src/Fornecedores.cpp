@@ -1,26 +1,8 @@
 // Step 3: the legacy suppliers, with their postal address links and contacts. A supplier keeps
 // the digits of its legacy code as its code.
-#include "Text.h"
-#include "uImportacao.h"
+#include "Padroes.h"
 
-namespace {
-
-constexpr int kReabrirAcimaDe = 500;
-
-// Tax numbers the legacy system held in place of a missing one.
-bool DocumentoFicticio(const QString& digits) {
-    return digits == "00000000000" || digits == "11111111111" || digits == "00000000000000" ||
-           digits == "11111111111111";
-}
-
-// The digits of a legacy code as a number; a code without digits is named in the error.
-int CodigoNumerico(const QString& code) {
-    const QString digits = Tfrm_Importacao::SomenteNumeros(code);
-    if (digits.isEmpty()) throw EConvertError(QString("'%1' is not a valid integer value").arg(code));
-    return StrToInt(digits);
-}
-
-} // namespace
+namespace {} // namespace
 
 void Tfrm_Importacao::MigrarFornecedores() {
     TClientDataSet& o = CDS_ORIGEM_FORNECEDOR;
@@ -91,10 +73,7 @@ void Tfrm_Importacao::MigrarFornecedores() {
         }
 
         TR_DESTINO.CommitRetaining();
-        if (forn.RecordCount() > kReabrirAcimaDe) {
-            forn.Close();
-            forn.Open();
-        }
+        ReabrirSeCheio(forn);
         o.Next();
     }
 }

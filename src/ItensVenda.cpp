@@ -1,5 +1,6 @@
 // Step 5, second half: the legacy sale items become rows of SCA_ITEMSAIDA under the header of
 // the same sale number and the product of the same generated code.
+#include "Padroes.h"
 #include "uImportacao.h"
 
 #include <optional>
@@ -118,10 +119,7 @@ void Tfrm_Importacao::MigrarItensVenda() {
         campo("ISA_PRECO_PROMOCIONAL").SetAsString("N");
         item.Post();
         item.ApplyUpdates(0);
-        if (item.RecordCount() > 500) {
-            item.Close();
-            item.Open();
-        }
+        ReabrirSeCheio(item);
         origem.Next();
     }
     TR_DESTINO.CommitRetaining();

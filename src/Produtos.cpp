@@ -2,12 +2,11 @@
 // and storage-location rows, its sale price, cost history and stock balance when positive, and a
 // link to its supplier when the destination knows that supplier. Each product is guarded on its
 // own: a failure names the product and the step goes on with the next one.
+#include "Padroes.h"
 #include "Text.h"
 #include "uImportacao.h"
 
 namespace {
-constexpr int kLimiteLinhas = 500; // a destination set holding more rows is emptied
-
 struct Classificacao {
     QString grupo, subgrupo, unidade, marca;
 };
@@ -23,10 +22,7 @@ void AplicarBase(TClientDataSet& cds) {
 void AplicarEReabrir(TClientDataSet& cds) {
     cds.Post();
     cds.ApplyUpdates(0); // a refusal is recorded by the set and reported at the end of the run
-    if (cds.RecordCount() > kLimiteLinhas) {
-        cds.Close();
-        cds.Open();
-    }
+    ReabrirSeCheio(cds);
 }
 
 void IncluirItem(Tfrm_Importacao& f, const Classificacao& c) {
@@ -219,12 +215,9 @@ void GravarProduto(Tfrm_Importacao& f, const Classificacao& c) {
     if (saldo > TCurrency{}) IncluirSaldo(f, saldo, custo);
     VincularFornecedor(f);
     // The location and company rows of the items go with them.
-    if (f.CDS_ITEM.RecordCount() > kLimiteLinhas) {
-        for (TClientDataSet* cds : {&f.CDS_ITEM, &f.CDS_ITEMEMPRESA, &f.CDS_ITEMLOCAL}) {
-            cds->Close();
-            cds->Open();
-        }
-    }
+    if (PassouDoLimite(f.CDS_ITEM))
+        for (TClientDataSet* cds : {&f.CDS_ITEM, &f.CDS_ITEMEMPRESA, &f.CDS_ITEMLOCAL})
+            Reabrir(*cds);
 }
 } // namespace
 

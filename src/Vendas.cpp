@@ -1,5 +1,6 @@
 // Step 5, first half: each legacy sale of a customer the destination knows becomes one header
 // of SCA_SAIDA, found again later by its number.
+#include "Padroes.h"
 #include "Text.h"
 #include "uImportacao.h"
 
@@ -137,10 +138,7 @@ void Tfrm_Importacao::MigrarVendas() {
         campo("SAI_ATUALIZA_ESTOQUE").SetAsString("S");
         venda.Post();
         venda.ApplyUpdates(0);
-        if (venda.RecordCount() > 500) {
-            venda.Close();
-            venda.Open();
-        }
+        ReabrirSeCheio(venda);
         origem.Next();
     }
     TR_DESTINO.CommitRetaining();

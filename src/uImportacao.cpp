@@ -120,7 +120,8 @@ Tfrm_Importacao::Tfrm_Importacao(TApplication& application, QWidget* parent)
 Tfrm_Importacao::~Tfrm_Importacao() {
     // The grids read the datasets, and the datasets go before the window's children: the grids
     // must go first.
-    for (TDBGrid* grid : findChildren<TDBGrid*>()) delete grid;
+    for (TDBGrid* grid : findChildren<TDBGrid*>())
+        delete grid;
 }
 
 void Tfrm_Importacao::Dispatch(const std::function<void()>& handler) {
