@@ -28,14 +28,8 @@ Range RangeOf(TFieldType t) {
     }
 }
 
-// A decimal text with an optional sign and up to four decimals ("12.5", "-0.25").
-bool ParseCurrency(const QString& text, TCurrency& out) {
-    QString t = Trim(text);
-    bool ok = false;
-    double d = t.toDouble(&ok);
-    if (!ok) return false;
-    out = TCurrency::FromDouble(d);
-    return true;
+[[noreturn]] void ConversionError(const QString& text, const char* kind) {
+    throw EConvertError(QString("'%1' is not a valid %2 value").arg(text, kind));
 }
 
 QString DateTimeText(TDateTime dt) {
@@ -48,6 +42,52 @@ QString DateTimeText(TDateTime dt) {
         .arg(t.hour, 2, 10, QChar('0'))
         .arg(t.minute, 2, 10, QChar('0'))
         .arg(t.second, 2, 10, QChar('0'));
+}
+
+// The conversions of a value that is not NULL into each representation a field holds.
+QString ToText(const TValue& v) {
+    if (auto p = std::get_if<QString>(&v)) return *p;
+    if (auto p = std::get_if<int64_t>(&v)) return QString::number(*p);
+    if (auto p = std::get_if<TCurrency>(&v)) return p->ToString();
+    if (auto p = std::get_if<double>(&v)) return QString::number(*p, 'g', 15);
+    if (auto p = std::get_if<TDateTime>(&v)) return DateTimeText(*p);
+    return {};
+}
+
+int64_t ToInt64(const TValue& v) {
+    if (auto p = std::get_if<int64_t>(&v)) return *p;
+    if (auto p = std::get_if<QString>(&v)) return StrToInt64(*p);
+    if (auto p = std::get_if<TCurrency>(&v)) return std::llround(p->ToDouble());
+    if (auto p = std::get_if<double>(&v)) return std::llround(*p);
+    if (auto p = std::get_if<TDateTime>(&v)) return static_cast<int64_t>(p->value);
+    return 0;
+}
+
+double ToDouble(const TValue& v) {
+    if (auto p = std::get_if<double>(&v)) return *p;
+    if (auto p = std::get_if<int64_t>(&v)) return static_cast<double>(*p);
+    if (auto p = std::get_if<TCurrency>(&v)) return p->ToDouble();
+    if (auto p = std::get_if<TDateTime>(&v)) return p->value;
+    if (auto p = std::get_if<QString>(&v)) {
+        bool ok = false;
+        double d = Trim(*p).toDouble(&ok);
+        if (!ok) ConversionError(*p, "floating point");
+        return d;
+    }
+    return 0;
+}
+
+TCurrency ToCurrency(const TValue& v) {
+    if (auto p = std::get_if<TCurrency>(&v)) return *p;
+    if (auto p = std::get_if<int64_t>(&v)) return TCurrency::FromInteger(*p);
+    if (::IsNull(v)) return {};
+    return TCurrency::FromDouble(ToDouble(v));
+}
+
+TDateTime ToDateTime(const TValue& v) {
+    if (auto p = std::get_if<TDateTime>(&v)) return *p;
+    if (auto p = std::get_if<QString>(&v)) ConversionError(*p, "date and time");
+    return TDateTime{ToDouble(v)};
 }
 } // namespace
 
@@ -66,10 +106,6 @@ const TValue& TField::Value() const {
     return dataSet_.FieldValue(index_);
 }
 
-void TField::ConversionError(const QString& text, const char* kind) const {
-    throw EConvertError(QString("'%1' is not a valid %2 value").arg(text, kind));
-}
-
 int32_t TField::AsInteger() const {
     int64_t v = AsLargeInt();
     if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
@@ -78,61 +114,19 @@ int32_t TField::AsInteger() const {
 }
 
 int64_t TField::AsLargeInt() const {
-    const TValue& v = Value();
-    if (auto p = std::get_if<int64_t>(&v)) return *p;
-    if (auto p = std::get_if<QString>(&v)) return StrToInt64(*p);
-    if (auto p = std::get_if<TCurrency>(&v)) return p->units / TCurrency::kScale;
-    if (auto p = std::get_if<double>(&v)) return std::llround(*p);
-    if (auto p = std::get_if<TDateTime>(&v)) return static_cast<int64_t>(p->value);
-    return 0;
+    return ToInt64(Value());
 }
-
 QString TField::AsString() const {
-    const TValue& v = Value();
-    if (auto p = std::get_if<QString>(&v)) return *p;
-    if (auto p = std::get_if<int64_t>(&v)) return QString::number(*p);
-    if (auto p = std::get_if<TCurrency>(&v)) return p->ToString();
-    if (auto p = std::get_if<double>(&v)) return QString::number(*p, 'g', 15);
-    if (auto p = std::get_if<TDateTime>(&v)) return DateTimeText(*p);
-    return {};
+    return ToText(Value());
 }
-
 double TField::AsFloat() const {
-    const TValue& v = Value();
-    if (auto p = std::get_if<double>(&v)) return *p;
-    if (auto p = std::get_if<int64_t>(&v)) return static_cast<double>(*p);
-    if (auto p = std::get_if<TCurrency>(&v)) return p->ToDouble();
-    if (auto p = std::get_if<TDateTime>(&v)) return p->value;
-    if (auto p = std::get_if<QString>(&v)) {
-        bool ok = false;
-        double d = Trim(*p).toDouble(&ok);
-        if (!ok) ConversionError(*p, "floating point");
-        return d;
-    }
-    return 0;
+    return ToDouble(Value());
 }
-
 TCurrency TField::AsCurrency() const {
-    const TValue& v = Value();
-    if (auto p = std::get_if<TCurrency>(&v)) return *p;
-    if (auto p = std::get_if<double>(&v)) return TCurrency::FromDouble(*p);
-    if (auto p = std::get_if<int64_t>(&v)) return TCurrency::FromInteger(*p);
-    if (auto p = std::get_if<QString>(&v)) {
-        TCurrency c;
-        if (!ParseCurrency(*p, c)) ConversionError(*p, "floating point");
-        return c;
-    }
-    if (auto p = std::get_if<TDateTime>(&v)) return TCurrency::FromDouble(p->value);
-    return {};
+    return ToCurrency(Value());
 }
-
 TDateTime TField::AsDateTime() const {
-    const TValue& v = Value();
-    if (auto p = std::get_if<TDateTime>(&v)) return *p;
-    if (auto p = std::get_if<double>(&v)) return TDateTime{*p};
-    if (auto p = std::get_if<int64_t>(&v)) return TDateTime{static_cast<double>(*p)};
-    if (auto p = std::get_if<QString>(&v)) ConversionError(*p, "date and time");
-    return {};
+    return ToDateTime(Value());
 }
 
 TValue TField::Store(const TValue& v) const {
@@ -140,58 +134,21 @@ TValue TField::Store(const TValue& v) const {
     switch (def_.type) {
     case TFieldType::ftString:
     case TFieldType::ftFixedChar:
-        if (auto p = std::get_if<QString>(&v)) return *p;
-        if (auto p = std::get_if<int64_t>(&v)) return QString::number(*p);
-        if (auto p = std::get_if<TCurrency>(&v)) return p->ToString();
-        if (auto p = std::get_if<double>(&v)) return QString::number(*p, 'g', 15);
-        return DateTimeText(std::get<TDateTime>(v));
+        return ToText(v);
     case TFieldType::ftSmallint:
     case TFieldType::ftInteger:
     case TFieldType::ftLargeint:
-        if (auto p = std::get_if<int64_t>(&v)) return *p;
-        if (auto p = std::get_if<QString>(&v)) return StrToInt64(*p);
-        if (auto p = std::get_if<TCurrency>(&v)) return static_cast<int64_t>(std::llround(p->ToDouble()));
-        if (auto p = std::get_if<double>(&v)) return static_cast<int64_t>(std::llround(*p));
-        return static_cast<int64_t>(std::get<TDateTime>(v).value);
+        return ToInt64(v);
     case TFieldType::ftFloat:
-        if (auto p = std::get_if<double>(&v)) return *p;
-        if (auto p = std::get_if<int64_t>(&v)) return static_cast<double>(*p);
-        if (auto p = std::get_if<TCurrency>(&v)) return p->ToDouble();
-        if (auto p = std::get_if<QString>(&v)) {
-            bool ok = false;
-            double d = Trim(*p).toDouble(&ok);
-            if (!ok) ConversionError(*p, "floating point");
-            return d;
-        }
-        return std::get<TDateTime>(v).value;
+        return ToDouble(v);
     case TFieldType::ftBCD:
-        if (auto p = std::get_if<TCurrency>(&v)) return *p;
-        if (auto p = std::get_if<double>(&v)) return TCurrency::FromDouble(*p);
-        if (auto p = std::get_if<int64_t>(&v)) return TCurrency::FromInteger(*p);
-        if (auto p = std::get_if<QString>(&v)) {
-            TCurrency c;
-            if (!ParseCurrency(*p, c)) ConversionError(*p, "floating point");
-            return c;
-        }
-        return TCurrency::FromDouble(std::get<TDateTime>(v).value);
-    case TFieldType::ftDateTime:
+        return ToCurrency(v);
     case TFieldType::ftDate:
-    case TFieldType::ftTime: {
-        TDateTime dt;
-        if (auto p = std::get_if<TDateTime>(&v))
-            dt = *p;
-        else if (auto p = std::get_if<double>(&v))
-            dt = TDateTime{*p};
-        else if (auto p = std::get_if<int64_t>(&v))
-            dt = TDateTime{static_cast<double>(*p)};
-        else if (auto p = std::get_if<TCurrency>(&v))
-            dt = TDateTime{p->ToDouble()};
-        else
-            ConversionError(std::get<QString>(v), "date and time");
-        if (def_.type == TFieldType::ftDate) return FromDayAndTime(DatePart(dt), 0);
-        if (def_.type == TFieldType::ftTime) return FromDayAndTime(0, TimeOfDayUnits(dt));
-        return dt;
-    }
+        return FromDayAndTime(DatePart(ToDateTime(v)), 0);
+    case TFieldType::ftTime:
+        return FromDayAndTime(0, TimeOfDayUnits(ToDateTime(v)));
+    case TFieldType::ftDateTime:
+        return ToDateTime(v);
     }
     return v;
 }

@@ -58,7 +58,6 @@ public:
 
 private:
     TValue Convert(const TValue& v) const;
-    [[noreturn]] void ConversionError(const QString& text, const char* kind) const;
 
     TDataSet& dataSet_;
     TFieldDef def_;
