@@ -1,0 +1,142 @@
+#include "BenchRun.h"
+
+#include "Application.h"
+#include "Firebird.h"
+#include "uImportacao.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <sys/resource.h>
+
+namespace {
+
+// Answers every box at once, as an operator pressing OK would.
+class CountingBoxes : public TMessageBoxes {
+public:
+    explicit CountingBoxes(RunFigures& figures) : figures_(figures) {}
+    void Show(const QString& text, TMsgIcon icon) override {
+        ++figures_.boxes;
+        if (icon == TMsgIcon::Error) {
+            ++figures_.errorBoxes;
+            lastErrors << text;
+        }
+        QString kind = text.section(' ', 0, 3);
+        for (auto& [k, n] : figures_.boxKinds)
+            if (k == kind) return void(++n);
+        figures_.boxKinds.emplace_back(kind, 1);
+    }
+    QStringList lastErrors;
+
+private:
+    RunFigures& figures_;
+};
+
+// A count on the destination through an attachment of the benchmark's own, which sees what the
+// form committed and is not recorded.
+int64_t CountCommitted(const QString& database, const QString& sql) {
+    FbAttachment db;
+    db.Attach(database, "SYSDBA", "masterkey", "WIN1252");
+    FbTransaction tr;
+    tr.Start(db);
+    int64_t n = 0;
+    {
+        FbStatement st(db, tr, sql);
+        st.Execute(tr, {});
+        TRow row;
+        if (st.Fetch(row) && !row.empty())
+            if (auto p = std::get_if<int64_t>(&row[0])) n = *p;
+        st.CloseCursor();
+    }
+    tr.Commit();
+    return n;
+}
+
+} // namespace
+
+long PeakMemoryKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+RunFigures RunForm(const QString& dir, StatementRecorder& recorder,
+                   const std::function<void(const StepFigures&)>& progress) {
+    RunFigures figures;
+    auto boxes = std::make_unique<CountingBoxes>(figures);
+    CountingBoxes& log = *boxes;
+    TApplication application(dir + "/Importacao", std::move(boxes));
+    Tfrm_Importacao form(application);
+    form.DB_DESTINO.SetObserver(&recorder);
+
+    // `job`: the press runs the migration or a command, whose refused rows the form counts.
+    auto measure = [&](const QString& name, const std::function<void()>& press,
+                       const std::function<int64_t()>& sourceRows, bool job = true) {
+        StepFigures step;
+        step.name = name;
+        recorder.Mark(name);
+        log.lastErrors.clear();
+        QElapsedTimer timer;
+        timer.start();
+        press();
+        step.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+        step.sourceRows = sourceRows();
+        step.writes = recorder.Segments().back().writes;
+        step.refused = job ? form.Recusas.Total() : 0;
+        step.peakKb = PeakMemoryKb();
+        step.errors = log.lastErrors;
+        figures.steps.push_back(step);
+        if (progress) progress(step);
+    };
+    auto none = [] { return int64_t{0}; };
+
+    measure(
+        "abrir", [&] { form.show(); }, none, false);
+
+    QCheckBox* const all[] = {form.chk_Funcionarios, form.cb_Cliente, form.chk_Fornecedores,
+                              form.chk_Produtos,     form.chk_Vendas, form.chk_ContaCorrente};
+    auto runOnly = [&](QCheckBox* box) {
+        return [&form, &all, box] {
+            for (QCheckBox* c : all)
+                c->setChecked(c == box);
+            form.Button1->click();
+        };
+    };
+    measure(QString::fromUtf8("Funcionários"), runOnly(form.chk_Funcionarios),
+            [&] { return int64_t{form.CDS_ORIGEM_FUNCIONARIO.RecordCount()}; });
+    measure("Clientes", runOnly(form.cb_Cliente),
+            [&] { return int64_t{form.CDS_ORIGEM_CLIENTE.RecordCount()}; });
+    measure("Fornecedores", runOnly(form.chk_Fornecedores),
+            [&] { return int64_t{form.CDS_ORIGEM_FORNECEDOR.RecordCount()}; });
+    measure("Produtos", runOnly(form.chk_Produtos),
+            [&] { return int64_t{form.CDS_ORIGEM_PRODUTO.RecordCount()}; });
+    measure("Vendas", runOnly(form.chk_Vendas),
+            [&] { return int64_t{form.CDS_ORIGEM_VEN.RecordCount()} + form.CDS_ORIGEM_ITV.RecordCount(); });
+    measure("Conta Corrente", runOnly(form.chk_ContaCorrente),
+            [&] { return int64_t{form.CDS_ORIGEM_CCO.RecordCount()}; });
+
+    const int64_t links =
+        CountCommitted(dir + "/KELMOR.FDB", "SELECT COUNT(*) FROM SCA_ITEMFORNECEDOR INNER JOIN "
+                                            "SCA_FORNECEDOR ON IFO_CODIGO_FORNECEDOR = FOR_CODIGO");
+    measure(
+        "Fornecedor como MARCA", [&] { form.btn_Fornecedor_Como_Marca->click(); }, [&] { return links; });
+    measure(
+        QString::fromUtf8("Código de Barras"), [&] { form.btn_CodigoBarra->click(); },
+        [&] { return int64_t{form.CDS_ORIGEM_CODIGOBARRA.RecordCount()}; });
+    measure(
+        "fechar", [&] { form.close(); }, none, false);
+
+    form.DB_DESTINO.SetObserver(nullptr);
+    return figures;
+}
+
+QStringList RunFailures(const RunFigures& run) {
+    QStringList out;
+    for (const StepFigures& s : run.steps) {
+        for (const QString& e : s.errors)
+            out << QString("%1: error box: %2").arg(s.name, e);
+        if (s.sourceRows > 0 && s.writes == 0)
+            out << QString("%1: read %2 rows and wrote none").arg(s.name).arg(s.sourceRows);
+    }
+    return out;
+}

@@ -1,0 +1,41 @@
+#pragma once
+// Runs the real migration window headless on a generated store: each step of the run pressed on
+// its own, then both commands, every message box answered and counted.
+
+#include "Recorder.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <utility>
+#include <vector>
+
+struct StepFigures {
+    QString name;
+    int64_t sourceRows = 0;
+    int64_t writes = 0; // INSERT and UPDATE statements the destination executed
+    int64_t refused = 0;
+    double seconds = 0;
+    long peakKb = 0;    // of the process, when the step ended
+    QStringList errors; // texts of the error boxes the step showed
+};
+
+struct RunFigures {
+    std::vector<StepFigures> steps;
+    int boxes = 0;
+    int errorBoxes = 0;
+    std::vector<std::pair<QString, int>> boxKinds; // the boxes' texts (first words) and how often
+};
+
+// The process's peak resident memory so far, in kilobytes.
+long PeakMemoryKb();
+
+// Shows the window with the executable beside DIR's LOJA.GDB and KELMOR.FDB, runs every step and
+// both commands with the recorder watching the destination, and closes it (a full commit).
+// `progress` hears of each step as it ends (a large run takes a while).
+RunFigures RunForm(const QString& dir, StatementRecorder& recorder,
+                   const std::function<void(const StepFigures&)>& progress = {});
+
+// What makes a run a failure, one text per cause: an error box, or a step that read rows and
+// wrote none.
+QStringList RunFailures(const RunFigures& run);

@@ -1,0 +1,346 @@
+// The benchmark's own parts: the generated store (the same for a seed, one the migration can run
+// through, with a real store's variety) and the floor (its replay gives the run's destination).
+#include "BenchRun.h"
+#include "GenerateStore.h"
+#include "Recorder.h"
+
+#include "Errors.h"
+#include "Firebird.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+
+using Rows = std::vector<std::vector<TValue>>;
+
+class Sql {
+public:
+    explicit Sql(const QString& path) { db_.Attach(path, "SYSDBA", "masterkey", "WIN1252"); }
+    Rows Select(const QString& sql) {
+        FbTransaction tr;
+        tr.Start(db_);
+        Rows rows;
+        {
+            FbStatement st(db_, tr, sql);
+            st.Execute(tr, {});
+            std::vector<TValue> row;
+            while (st.Fetch(row))
+                rows.push_back(row);
+        }
+        tr.Commit();
+        return rows;
+    }
+    int64_t Count(const QString& sql) {
+        Rows rows = Select(sql);
+        return rows.empty() ? 0 : std::get<int64_t>(rows[0][0]);
+    }
+    QStringList Texts(const QString& sql) {
+        QStringList out;
+        for (const auto& row : Select(sql))
+            out << (IsNull(row[0]) ? QString() : std::get<QString>(row[0]));
+        return out;
+    }
+    void Exec(const QString& sql) {
+        FbTransaction tr;
+        tr.Start(db_);
+        FbStatement(db_, tr, sql).Execute(tr, {});
+        tr.Commit();
+    }
+
+private:
+    FbAttachment db_;
+};
+
+QString Cell(const TValue& v) {
+    if (auto p = std::get_if<int64_t>(&v)) return "i" + QString::number(*p);
+    if (auto p = std::get_if<double>(&v)) return "d" + QString::number(*p, 'g', 17);
+    if (auto p = std::get_if<TCurrency>(&v)) return "c" + QString::number(p->units);
+    if (auto p = std::get_if<TDateTime>(&v)) return "t" + QString::number(p->value, 'g', 17);
+    if (auto p = std::get_if<QString>(&v)) return "s" + *p;
+    return "null";
+}
+
+// A digest of the tables' rows whatever their order, and of the generators' values.
+QByteArray Digest(Sql& db, const QStringList& tables) {
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (const QString& table : tables) {
+        QStringList lines;
+        for (const auto& row : db.Select("SELECT * FROM " + table)) {
+            QStringList cells;
+            for (const TValue& v : row)
+                cells << Cell(v);
+            lines << cells.join('|');
+        }
+        lines.sort();
+        hash.addData((table + '\n' + lines.join('\n')).toUtf8());
+    }
+    for (const QString& g : db.Texts("SELECT TRIM(RDB$GENERATOR_NAME) FROM RDB$GENERATORS "
+                                     "WHERE RDB$SYSTEM_FLAG = 0 ORDER BY 1"))
+        hash.addData(
+            (g + QString::number(db.Count("SELECT GEN_ID(" + g + ", 0) FROM RDB$DATABASE"))).toUtf8());
+    return hash.result();
+}
+
+QStringList UserTables(Sql& db) {
+    return db.Texts("SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0 "
+                    "AND RDB$VIEW_BLR IS NULL ORDER BY 1");
+}
+
+const QStringList kLegacyTables{"LJ_FUNC",  "LJ_CLIEN", "LJ_FORNE", "LJ_GRUPO", "LJ_SUBGR",
+                                "LJ_UNID",  "LJ_COLEC", "LJ_ITENS", "LJ_PRECO", "LJ_BARRA",
+                                "LJ_VENDA", "LJ_ITVEN", "LJ_LANCA"};
+
+// Codes the migration compares as numbers: blank is allowed where the column may be empty.
+int64_t NotWholeNumbers(Sql& db, const QString& sql, bool blankAllowed) {
+    int64_t bad = 0;
+    for (const QString& code : db.Texts(sql)) {
+        bool ok = false;
+        code.trimmed().toLongLong(&ok);
+        if (!ok && !(blankAllowed && code.trimmed().isEmpty())) ++bad;
+    }
+    return bad;
+}
+
+} // namespace
+
+TEST(BenchGerador, SameSeedGivesTheSameStoreAnotherSeedAnother) {
+    QTemporaryDir a, b, c;
+    const Scale demo = *ScaleByName("demo");
+    StoreCounts first = GenerateStore(a.path(), demo, 7);
+    StoreCounts second = GenerateStore(b.path(), demo, 7);
+    GenerateStore(c.path(), demo, 8);
+    EXPECT_EQ(first.rows, second.rows);
+    Sql la(a.path() + "/LOJA.GDB"), lb(b.path() + "/LOJA.GDB"), lc(c.path() + "/LOJA.GDB");
+    EXPECT_EQ(Digest(la, kLegacyTables), Digest(lb, kLegacyTables));
+    EXPECT_NE(Digest(la, kLegacyTables), Digest(lc, kLegacyTables));
+}
+
+TEST(BenchGerador, DemoStoreHoldsWhatEveryStepReadsAndNothingThatStopsTheRun) {
+    QTemporaryDir dir;
+    StoreCounts counts = GenerateStore(dir.path(), *ScaleByName("demo"), 1);
+    Sql loja(dir.path() + "/LOJA.GDB");
+    for (const QString& table : kLegacyTables) {
+        EXPECT_GT(counts.Of(table), 0) << table.toStdString();
+        EXPECT_EQ(loja.Count("SELECT COUNT(*) FROM " + table), counts.Of(table)) << table.toStdString();
+    }
+    EXPECT_EQ(counts.Of("LJ_CLIEN"), 40);
+    EXPECT_EQ(counts.Of("LJ_VENDA"), 80);
+
+    // Every product reaches the product step: its classification rows exist for its establishment.
+    EXPECT_EQ(
+        loja.Count(
+            "SELECT COUNT(*) FROM LJ_ITENS "
+            "INNER JOIN LJ_GRUPO ON ITE_CODIGO_GRUPO = GRU_CODIGO AND ITE_CODIGO_ESTAB = GRU_CODIGO_ESTAB "
+            "INNER JOIN LJ_SUBGR ON ITE_CODIGO_SUBGRUPO = SUB_CODIGO AND ITE_CODIGO_ESTAB = SUB_CODIGO_ESTAB "
+            "INNER JOIN LJ_UNID ON ITE_CODIGO_UNIDADE = UNI_CODIGO AND ITE_CODIGO_ESTAB = UNI_CODIGO_ESTAB "
+            "INNER JOIN LJ_COLEC ON ITE_CODIGO_COLECAO = COL_CODIGO AND ITE_CODIGO_ESTAB = COL_CODIGO_ESTAB"),
+        counts.Of("LJ_ITENS"));
+    // Items name existing products; every sale has 1 to 10 of them; sales name named customers.
+    EXPECT_EQ(
+        loja.Count("SELECT COUNT(*) FROM LJ_ITVEN INNER JOIN LJ_ITENS ON ITV_CODIGO_ESTAB = ITE_CODIGO_ESTAB "
+                   "AND ITV_CODIGO_FORNE = ITE_CODIGO_FORNE AND ITV_CODIGO = ITE_CODIGO"),
+        counts.Of("LJ_ITVEN"));
+    Rows perSale = loja.Select("SELECT MIN(N), MAX(N), COUNT(*) FROM "
+                               "(SELECT COUNT(*) AS N FROM LJ_ITVEN GROUP BY ITV_CODIGO_VENDA)");
+    EXPECT_GE(std::get<int64_t>(perSale[0][0]), 1);
+    EXPECT_LE(std::get<int64_t>(perSale[0][1]), 10);
+    EXPECT_EQ(std::get<int64_t>(perSale[0][2]), counts.Of("LJ_VENDA"));
+    EXPECT_EQ(loja.Count("SELECT COUNT(*) FROM LJ_VENDA WHERE NOT EXISTS (SELECT 1 FROM LJ_CLIEN "
+                         "WHERE CLI_CODIGO = VEN_CODIGO_CLIEN AND TRIM(CLI_DESCRICAO) <> '')"),
+              0);
+    // Open entries all have a type, and a sale's instalments name that sale of that customer and day.
+    EXPECT_EQ(loja.Count("SELECT COUNT(*) FROM LJ_LANCA WHERE (LAN_VALOR_LANC - LAN_VALOR_PAGO) <> 0 "
+                         "AND (LAN_TIPO_DEBITO IS NULL OR LAN_TIPO_DEBITO NOT BETWEEN 1 AND 4)"),
+              0);
+    EXPECT_EQ(loja.Count(
+                  "SELECT COUNT(*) FROM LJ_LANCA WHERE LAN_TIPO_DEBITO = 1 AND NOT EXISTS (SELECT 1 "
+                  "FROM LJ_VENDA WHERE VEN_CODIGO = LAN_CODIGO_VENDA AND VEN_CODIGO_CLIEN = LAN_CODIGO_CLIEN "
+                  "AND VEN_DATA_EMISSAO = LAN_DATA_EMISSAO)"),
+              0);
+    EXPECT_GT(loja.Count("SELECT COUNT(*) FROM LJ_LANCA WHERE (LAN_VALOR_LANC - LAN_VALOR_PAGO) <> 0 "
+                         "AND LAN_DATA_PAGO IS NULL"),
+              0);
+    EXPECT_GT(loja.Count("SELECT COUNT(*) FROM LJ_LANCA WHERE LAN_DATA_PAGO IS NOT NULL"), 0);
+    // Codes compared as numbers are numbers, so the demo runs to its end.
+    EXPECT_EQ(NotWholeNumbers(loja, "SELECT FUN_CODIGO FROM LJ_FUNC", false), 0);
+    EXPECT_EQ(NotWholeNumbers(loja,
+                              "SELECT VEN_CODIGO || '' FROM LJ_VENDA UNION ALL SELECT VEN_CODIGO_CLIEN "
+                              "FROM LJ_VENDA UNION ALL SELECT LAN_CODIGO_CLIEN FROM LJ_LANCA",
+                              false),
+              0);
+    EXPECT_EQ(NotWholeNumbers(loja,
+                              "SELECT VEN_CODIGO_FUNC FROM LJ_VENDA UNION ALL SELECT LAN_CODIGO_VENDA "
+                              "FROM LJ_LANCA",
+                              true),
+              0);
+    // The demo's bar codes are all real ones, of existing products.
+    const QRegularExpression barcode("^[0-9]{8,13}$");
+    for (const QString& code : loja.Texts("SELECT BAR_CODIGO FROM LJ_BARRA"))
+        EXPECT_TRUE(barcode.match(code).hasMatch()) << code.toStdString();
+    EXPECT_EQ(
+        loja.Count("SELECT COUNT(*) FROM LJ_BARRA LEFT JOIN LJ_ITENS ON BAR_CODIGO_ITEM = ITE_CODIGO AND "
+                   "BAR_CODIGO_FORNE = ITE_CODIGO_FORNE AND BAR_CODIGO_ESTAB = ITE_CODIGO_ESTAB "
+                   "WHERE ITE_CODIGO_GEN IS NULL"),
+        0);
+
+    Sql kelmor(dir.path() + "/KELMOR.FDB");
+    QStringList tables = UserTables(kelmor);
+    EXPECT_TRUE(tables.contains("SCA_CLIENTE"));
+    for (const QString& table : tables)
+        EXPECT_EQ(kelmor.Count("SELECT COUNT(*) FROM " + table), 0) << table.toStdString();
+}
+
+TEST(BenchGerador, LargerStoresHoldTheVarietyOfARealOne) {
+    QTemporaryDir dir;
+    GenerateStore(dir.path(), *ScaleByName("small"), 1);
+    Sql loja(dir.path() + "/LOJA.GDB");
+    // The same customer under two codes of the same digits.
+    std::map<QString, int> digits;
+    for (QString code : loja.Texts("SELECT CLI_CODIGO FROM LJ_CLIEN")) {
+        code.remove(QRegularExpression("[^0-9]"));
+        ++digits[QString::number(code.toLongLong())];
+    }
+    EXPECT_TRUE(std::any_of(digits.begin(), digits.end(), [](const auto& d) { return d.second > 1; }));
+    // Addresses typed every way: with a comma, with Nº, with the number at the end, without one.
+    auto customers = [&](const QString& where) {
+        return loja.Count("SELECT COUNT(*) FROM LJ_CLIEN WHERE " + where);
+    };
+    EXPECT_GT(customers("CLI_ENDERECO LIKE '%, %'"), 100);
+    EXPECT_GT(customers(QString::fromUtf8("CLI_ENDERECO LIKE '%Nº%'")), 50);
+    EXPECT_GT(customers("CLI_ENDERECO NOT LIKE '%,%' AND CLI_ENDERECO SIMILAR TO '%[0-9]'"), 50);
+    EXPECT_GT(customers("CLI_ENDERECO NOT SIMILAR TO '%[0-9]%'"), 10);
+    // Neighbourhoods, cities and phones shared by many customers.
+    EXPECT_LT(loja.Count("SELECT COUNT(DISTINCT CLI_BAIRRO) FROM LJ_CLIEN"), 30);
+    EXPECT_LT(loja.Count("SELECT COUNT(DISTINCT CLI_CIDADE) FROM LJ_CLIEN"), 20);
+    EXPECT_GT(loja.Count("SELECT COUNT(*) FROM (SELECT CLI_FONE1 FROM LJ_CLIEN GROUP BY CLI_FONE1 "
+                         "HAVING COUNT(*) > 1)"),
+              5);
+    // Products of many groups and units, some also listed by a second establishment.
+    EXPECT_GE(
+        loja.Count("SELECT COUNT(DISTINCT ITE_CODIGO_GRUPO) FROM LJ_ITENS WHERE ITE_CODIGO_ESTAB = '01'"),
+        15);
+    EXPECT_GE(
+        loja.Count("SELECT COUNT(DISTINCT ITE_CODIGO_UNIDADE) FROM LJ_ITENS WHERE ITE_CODIGO_ESTAB = '01'"),
+        6);
+    EXPECT_GT(loja.Count("SELECT COUNT(*) FROM LJ_ITENS WHERE ITE_CODIGO_ESTAB = '02'"), 0);
+    // Two years of sales; entries of each type both open and paid.
+    EXPECT_GE(
+        loja.Count("SELECT DATEDIFF(DAY FROM MIN(VEN_DATA_EMISSAO) TO MAX(VEN_DATA_EMISSAO)) FROM LJ_VENDA"),
+        700);
+    for (int type = 1; type <= 4; ++type) {
+        QString t = QString::number(type);
+        EXPECT_GT(loja.Count("SELECT COUNT(*) FROM LJ_LANCA WHERE LAN_TIPO_DEBITO = " + t +
+                             " AND (LAN_VALOR_LANC - LAN_VALOR_PAGO) <> 0 AND LAN_DATA_PAGO IS NULL"),
+                  0)
+            << type;
+        EXPECT_GT(loja.Count("SELECT COUNT(*) FROM LJ_LANCA WHERE LAN_TIPO_DEBITO = " + t +
+                             " AND LAN_DATA_PAGO IS NOT NULL"),
+                  0)
+            << type;
+    }
+    // Labels too short to be bar codes.
+    EXPECT_GT(loja.Count("SELECT COUNT(*) FROM LJ_BARRA WHERE CHAR_LENGTH(TRIM(BAR_CODIGO)) < 8"), 0);
+}
+
+TEST(BenchPiso, RecordKeepsEveryValueAndCommitAndReplayGoesOnPastARefusal) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/T.FDB";
+    {
+        FbAttachment db;
+        db.Create(path, "SYSDBA", "masterkey", "WIN1252");
+    }
+    Sql db(path);
+    db.Exec("CREATE TABLE T (K INTEGER NOT NULL PRIMARY KEY, I BIGINT, D DOUBLE PRECISION, N NUMERIC(18,4), "
+            "W TIMESTAMP, S VARCHAR(40))");
+    const QString insert = "INSERT INTO T (K, I, D, N, W, S) VALUES (?, ?, ?, ?, ?, ?)";
+    const std::vector<TValue> rows[] = {{int64_t{1}, int64_t{-1234567890123}, 2.5,
+                                         TCurrency::FromUnits(-123456), TDateTime{41275.75},
+                                         QString::fromUtf8("AÇÃO Nº 5")},
+                                        {int64_t{2}, TValue{}, TValue{}, TValue{}, TValue{}, QString()},
+                                        {int64_t{3}, int64_t{0}, -0.125, TCurrency::FromUnits(1),
+                                         TDateTime{-1.25}, QString(300, 'x').left(40)}};
+
+    StatementRecorder record(dir.path() + "/t.rec");
+    record.Mark("um");
+    record.Executed(insert, rows[0]);
+    record.Committed(true);
+    record.Mark("dois");
+    record.Executed(insert, rows[0]); // the same key again: refused
+    record.Executed(insert, rows[1]);
+    record.Executed("SELECT K FROM T", {});
+    record.Executed(insert, rows[2]);
+    record.Committed(false);
+    record.Finish();
+    ASSERT_EQ(record.Segments().size(), 2u);
+    EXPECT_EQ(record.Segments()[1].statements, 4);
+    EXPECT_EQ(record.Segments()[1].writes, 3);
+    EXPECT_EQ(record.Texts().size(), 2);
+
+    ReplayResult replay = Replay(record, path);
+    ASSERT_EQ(replay.segments.size(), 2u);
+    EXPECT_EQ(replay.segments[0].name, "um");
+    EXPECT_EQ(replay.segments[1].failures, 1);
+    EXPECT_EQ(replay.statements, 5);
+    Rows stored = db.Select("SELECT K, I, D, N, W, S FROM T ORDER BY K");
+    ASSERT_EQ(stored.size(), 3u);
+    for (size_t r = 0; r < 3; ++r)
+        for (size_t c = 0; c < 6; ++c) {
+            // An empty text arrives as the empty text; everything else exactly as recorded.
+            EXPECT_EQ(Cell(stored[r][c]), Cell(rows[r][c])) << r << ',' << c;
+        }
+}
+
+TEST(BenchPiso, ReplayOnTheUntouchedCopyGivesTheDestinationTheRunLeft) {
+    QTemporaryDir dir;
+    GenerateStore(dir.path(), *ScaleByName("demo"), 3);
+    const QString copy = dir.path() + "/KELMOR_PISO.FDB";
+    ASSERT_TRUE(QFile::copy(dir.path() + "/KELMOR.FDB", copy));
+
+    StatementRecorder record(dir.path() + "/statements.rec");
+    RunFigures run = RunForm(dir.path(), record);
+    record.Finish();
+    ASSERT_EQ(run.steps.size(), record.Segments().size());
+    int64_t writes = 0;
+    for (size_t i = 0; i < run.steps.size(); ++i) {
+        EXPECT_EQ(run.steps[i].name, record.Segments()[i].name);
+        writes += run.steps[i].writes;
+    }
+    EXPECT_GT(writes, 0);
+    EXPECT_TRUE(RunFailures(run).isEmpty()) << RunFailures(run).join('\n').toStdString();
+
+    ReplayResult replay = Replay(record, copy);
+    ASSERT_EQ(replay.segments.size(), run.steps.size());
+    Sql ran(dir.path() + "/KELMOR.FDB"), replayed(copy);
+    const QStringList tables = UserTables(ran);
+    EXPECT_EQ(Digest(replayed, tables), Digest(ran, tables));
+
+    // The rows a step wrote are the rows its tables gained.
+    auto step = [&](const QString& name) {
+        return *std::find_if(run.steps.begin(), run.steps.end(),
+                             [&](const StepFigures& s) { return s.name == name; });
+    };
+    EXPECT_EQ(step(QString::fromUtf8("Funcionários")).writes,
+              ran.Count("SELECT COUNT(*) FROM SCA_FUNCIONARIO"));
+    EXPECT_EQ(step(QString::fromUtf8("Funcionários")).sourceRows, 5);
+    EXPECT_EQ(step(QString::fromUtf8("Código de Barras")).writes,
+              ran.Count("SELECT COUNT(*) FROM SCA_CODIGOBARRAS"));
+    EXPECT_EQ(step(QString::fromUtf8("Código de Barras")).sourceRows, 60);
+}
+
+TEST(BenchPiso, RunWithoutItsSourceFailsWithTheDatabaseError) {
+    QTemporaryDir dir;
+    GenerateStore(dir.path(), *ScaleByName("demo"), 1);
+    ASSERT_TRUE(QFile::remove(dir.path() + "/LOJA.GDB"));
+    StatementRecorder record{QString()};
+    RunFigures run = RunForm(dir.path(), record);
+    QStringList failures = RunFailures(run);
+    ASSERT_FALSE(failures.isEmpty());
+    EXPECT_TRUE(failures.front().startsWith("abrir: error box: ")) << failures.front().toStdString();
+    EXPECT_GT(run.errorBoxes, 1); // the run's steps cannot read their sources either
+    EXPECT_EQ(record.Segments().size(), run.steps.size());
+}
