@@ -64,12 +64,16 @@ void Tfrm_Importacao::MigrarItensVenda() {
         const int empresa =
             CodigoDaVenda("Código do estabelecimento do item", numero, legado("ITV_CODIGO_ESTAB").AsString());
         QR_DEST.Close();
+        // The product is the inner join of its three rows. The outer joins, whose right-hand rows the
+        // WHERE clause requires all the same, make the engine start from the product's indexed
+        // alternative code instead of scanning the company rows of a destination without index
+        // statistics.
         QR_DEST.SetSQL("SELECT ITE_PK_ITEM, IEM_PK_ITEMEMPRESA, ILE_PK_ITEMLOCALEMPRESA FROM SCA_ITEM "
-                       "INNER JOIN SCA_ITEMEMPRESA ON IEM_CODIGO_ITEM = ITE_PK_ITEM "
-                       "INNER JOIN SCA_ITEMLOCALEMPRESA ON ILE_CODIGO_ITEMEMPRESA = IEM_PK_ITEMEMPRESA "
-                       "WHERE IEM_CODIGO_EMPRESA = ? AND ILE_CODIGO_LOCALARMAZENAMENTO = 1 "
-                       "AND ITE_CODIGO_ALTERNATIVO = ?",
-                       {int64_t{empresa}, CompletarComZeros(legado("ITE_CODIGO_GEN").AsLargeInt(), 10)});
+                       "LEFT JOIN SCA_ITEMEMPRESA ON IEM_CODIGO_ITEM = ITE_PK_ITEM "
+                       "LEFT JOIN SCA_ITEMLOCALEMPRESA ON ILE_CODIGO_ITEMEMPRESA = IEM_PK_ITEMEMPRESA "
+                       "WHERE ITE_CODIGO_ALTERNATIVO = ? AND IEM_CODIGO_EMPRESA = ? "
+                       "AND ILE_CODIGO_LOCALARMAZENAMENTO = 1",
+                       {CompletarComZeros(legado("ITE_CODIGO_GEN").AsLargeInt(), 10), int64_t{empresa}});
         QR_DEST.Open();
         // The ordinal keeps its count: the next item of the sale shows the gap.
         if (QR_DEST.IsEmpty()) {
