@@ -6,7 +6,7 @@
 #include <QDir>
 
 namespace {
-const QString kSchemaDir = QStringLiteral(SCHEMA_DIR);
+const QString kSchemaDir = QStringLiteral(":/schema"); // built into the program
 
 QString InsertStatement(const QString& table, const QStringList& columns) {
     QStringList marks;
