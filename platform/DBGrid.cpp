@@ -7,8 +7,11 @@
 namespace {
 constexpr int kRepaintMs = 100; // the grid follows the current row at most ten times a second
 
+// As the platform shows values: fifteen significant digits, a date without a time of day as the
+// date alone and a time of day without a date as the time alone.
 QString DisplayText(const TField& f, const TValue& v) {
     if (IsNull(v)) return {};
+    if (auto p = std::get_if<double>(&v)) return QString::number(*p, 'g', 15);
     if (auto p = std::get_if<TDateTime>(&v)) {
         TDateParts d = DecodeDate(*p);
         TTimeParts t = DecodeTime(*p);
@@ -18,9 +21,11 @@ QString DisplayText(const TField& f, const TValue& v) {
                            .arg(t.hour, 2, 10, QChar('0'))
                            .arg(t.minute, 2, 10, QChar('0'))
                            .arg(t.second, 2, 10, QChar('0'));
+        bool hasTime = TimeOfDayUnits(*p) != 0;
+        bool hasDate = DatePart(*p) != 0;
         if (f.DataType() == TFieldType::ftDate) return date;
-        if (f.DataType() == TFieldType::ftTime) return time;
-        return t.hour || t.minute || t.second ? date + ' ' + time : date;
+        if (f.DataType() == TFieldType::ftTime || (hasTime && !hasDate)) return time;
+        return hasTime ? date + ' ' + time : date;
     }
     return ValueText(v);
 }
