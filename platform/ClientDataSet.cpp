@@ -72,31 +72,40 @@ QString TClientDataSet::KeyText(const TRow& row) const {
     return parts.join(';');
 }
 
-void TClientDataSet::ApplyChange(const Change& c) {
-    const TRow& row = rows_[c.row];
-    std::vector<TValue> params;
+const QString& TClientDataSet::StatementFor(const Change& c) {
+    // Rows that set the same columns share one statement text, built once.
+    std::string key(c.assigned.begin(), c.assigned.end());
+    key += c.inserted ? 'I' : 'U';
+    auto it = statementTexts_.find(key);
+    if (it != statementTexts_.end()) return it->second;
     QStringList cols;
     for (const auto& f : Fields())
-        if (c.assigned[f->Index()]) {
-            cols << f->FieldName();
-            params.push_back(row[f->Index()]);
-        }
+        if (c.assigned[f->Index()]) cols << f->FieldName();
     QString sql;
     if (c.inserted) {
         QStringList marks;
         for (qsizetype i = 0; i < cols.size(); ++i)
             marks << "?";
         sql = QString("INSERT INTO %1 (%2) VALUES (%3)").arg(table_, cols.join(", "), marks.join(", "));
-    } else {
-        if (cols.isEmpty()) return;
+    } else if (!cols.isEmpty()) {
         QStringList sets, where;
         for (const QString& col : cols)
             sets << col + " = ?";
         for (const QString& k : keyFields_)
             where << k + " = ?";
         sql = QString("UPDATE %1 SET %2 WHERE %3").arg(table_, sets.join(", "), where.join(" AND "));
-        params.insert(params.end(), c.oldKey.begin(), c.oldKey.end());
     }
+    return statementTexts_.emplace(std::move(key), sql).first->second;
+}
+
+void TClientDataSet::ApplyChange(const Change& c) {
+    const QString& sql = StatementFor(c);
+    if (sql.isEmpty()) return; // an edit that changed nothing
+    const TRow& row = rows_[c.row];
+    std::vector<TValue> params;
+    for (const auto& f : Fields())
+        if (c.assigned[f->Index()]) params.push_back(row[f->Index()]);
+    if (!c.inserted) params.insert(params.end(), c.oldKey.begin(), c.oldKey.end());
     FbStatement& st = db_.Prepare(sql, tr_);
     db_.Execute(st, tr_, params);
     if (!c.inserted && st.RowsAffected() == 0)

@@ -62,6 +62,7 @@ private:
     void RebuildIndexes();
     QString KeyText(const TRow& row) const;
     void ApplyChange(const Change& c);
+    const QString& StatementFor(const Change& c);
 
     TIBDatabase& db_;
     TIBTransaction& tr_;
@@ -71,4 +72,5 @@ private:
     std::vector<int> keyIndexes_;
     std::vector<Change> log_;
     std::vector<Index> indexes_;
+    std::unordered_map<std::string, QString> statementTexts_; // by the columns a change sets
 };

@@ -94,7 +94,8 @@ TDateTime ToDateTime(const TValue& v) {
 // --- field ------------------------------------------------------------------------------------
 
 TField::TField(TDataSet& dataSet, const TFieldDef& def, int index)
-    : dataSet_(dataSet), def_(def), fieldName_(QString::fromLatin1(def.name)), index_(index) {
+    : dataSet_(dataSet), def_(def), fieldName_(QString::fromLatin1(def.name)), latin1Name_(def.name),
+      index_(index) {
     def_.name = nullptr; // the name lives in fieldName_
 }
 
@@ -208,18 +209,26 @@ int TDataSet::AddField(const TFieldDef& def, QString name) {
     copy.name = latin.constData();
     fields_.push_back(std::make_unique<TField>(*this, copy, index));
     byName_.insert(name, index);
+    byLatin1_.emplace(fields_.back()->Latin1Name(), index);
     return index;
 }
 
 void TDataSet::ClearFields() {
     fields_.clear();
     byName_.clear();
+    byLatin1_.clear();
 }
 
 TField* TDataSet::FindField(const QString& name) {
     auto it = byName_.find(name);
     if (it == byName_.end()) it = byName_.find(name.toUpper());
     return it == byName_.end() ? nullptr : fields_[*it].get();
+}
+
+TField& TDataSet::FieldByName(const char* name) {
+    auto it = byLatin1_.find(std::string_view(name));
+    if (it != byLatin1_.end()) return *fields_[it->second];
+    return FieldByName(QString::fromLatin1(name));
 }
 
 TField& TDataSet::FieldByName(const QString& name) {

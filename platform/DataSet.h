@@ -9,6 +9,9 @@
 #include <QHash>
 #include <QString>
 #include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class TDataSet;
@@ -24,6 +27,7 @@ public:
     TField(TDataSet& dataSet, const TFieldDef& def, int index);
 
     const QString& FieldName() const { return fieldName_; }
+    const std::string& Latin1Name() const { return latin1Name_; }
     // The field object's own name: its dataset's name followed by the column (CDS_CLIENTECLI_NOME).
     QString Name() const;
     TFieldType DataType() const { return def_.type; }
@@ -62,6 +66,7 @@ private:
     TDataSet& dataSet_;
     TFieldDef def_;
     QString fieldName_;
+    std::string latin1Name_;
     int index_;
 };
 
@@ -83,6 +88,8 @@ public:
     const QString& Name() const { return name_; }
 
     TField& FieldByName(const QString& name);
+    // The steps name their fields with literals: found without building a text each time.
+    TField& FieldByName(const char* name);
     TField* FindField(const QString& name);
     const std::vector<std::unique_ptr<TField>>& Fields() const { return fields_; }
 
@@ -145,6 +152,7 @@ private:
     QString name_;
     std::vector<std::unique_ptr<TField>> fields_;
     QHash<QString, int> byName_;
+    std::unordered_map<std::string_view, int> byLatin1_; // keys view the fields' own names
     std::vector<TDataSetListener*> listeners_;
     static const TValue kNull;
 };

@@ -44,9 +44,13 @@ TFieldDef DefOf(const FbColumn& c) {
 void TIBQuery::DoOpen() {
     db_.EnsureConnected();
     FbStatement& st = db_.Prepare(sql_, tr_);
-    ClearFields();
-    for (const FbColumn& c : st.Columns())
-        AddField(DefOf(c), c.name);
+    // The same statement has the same result columns: its fields are kept from the last open.
+    if (fieldsOf_ != sql_ || Fields().empty()) {
+        ClearFields();
+        for (const FbColumn& c : st.Columns())
+            AddField(DefOf(c), c.name);
+        fieldsOf_ = sql_;
+    }
     db_.Execute(st, tr_, Params);
     TRow row;
     while (st.Fetch(row)) {

@@ -25,4 +25,5 @@ private:
     TIBDatabase& db_;
     TIBTransaction& tr_;
     QString sql_;
+    QString fieldsOf_; // the statement whose result the fields describe
 };
