@@ -2,6 +2,7 @@
 
 #include "ValueText.h"
 
+#include <QSet>
 #include <algorithm>
 
 TClientDataSet::TClientDataSet(const TClientDataSetDef& def, TIBDatabase& db, TIBTransaction& tr,
@@ -26,11 +27,23 @@ void TClientDataSet::DoOpen() {
     for (const auto& f : Fields())
         if (columnOf[f->Index()] < 0) Fail(QString("Field '%1' not found").arg(f->FieldName()));
     db_.Execute(st, tr_, Params);
+    // A source set holds a whole legacy table. Its texts repeat a lot (establishments, suppliers,
+    // the sale of consecutive items): equal texts of a column share one copy.
+    std::vector<QSet<QString>> seen(Fields().size());
+    constexpr qsizetype kSharedPerColumn = 4096;
     TRow fetched;
     while (st.Fetch(fetched)) {
         TRow row(Fields().size());
-        for (const auto& f : Fields())
-            row[f->Index()] = f->Store(fetched[columnOf[f->Index()]]);
+        for (const auto& f : Fields()) {
+            TValue v = f->Store(fetched[columnOf[f->Index()]]);
+            if (auto text = std::get_if<QString>(&v)) {
+                QSet<QString>& shared = seen[f->Index()];
+                auto it = shared.constFind(*text);
+                if (it != shared.constEnd()) *text = *it;
+                else if (shared.size() < kSharedPerColumn) shared.insert(*text);
+            }
+            row[f->Index()] = std::move(v);
+        }
         rows_.push_back(std::move(row));
     }
     log_.clear();

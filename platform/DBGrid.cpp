@@ -5,7 +5,7 @@
 #include <QHeaderView>
 
 namespace {
-constexpr int kRepaintMs = 100; // the grid follows the current row at most ten times a second
+constexpr int kRepaintMs = 250; // the grid follows the current row at most four times a second
 
 // As the platform shows values: fifteen significant digits, a date without a time of day as the
 // date alone and a time of day without a date as the time alone.

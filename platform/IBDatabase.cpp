@@ -48,7 +48,12 @@ void TIBDatabase::Close() {
             tr->Commit();
             if (observer_) observer_->Committed(false);
         } catch (...) {
+            // The connection must still close: what could not be committed is rolled back.
             if (!failure) failure = std::current_exception();
+            try {
+                tr->Rollback();
+            } catch (...) {
+            }
         }
     }
     attachment_.Detach();
