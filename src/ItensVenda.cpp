@@ -4,6 +4,7 @@
 #include "uImportacao.h"
 
 #include <optional>
+#include <unordered_map>
 
 namespace {
 // The destination header the items of one sale go to.
@@ -11,6 +12,35 @@ struct VendaDestino {
     int chave;
     int vendedor; // 0 when the header has none
 };
+
+// The product, company and storage-location rows an item points to.
+struct ProdutoDestino {
+    int item;
+    int itemEmpresa;
+    int itemLocal;
+};
+
+std::optional<ProdutoDestino> ProcurarProduto(TIBQuery& q, const QString& alternativo, int empresa) {
+    q.Close();
+    // The product is the inner join of its three rows. The outer joins, whose right-hand rows the
+    // WHERE clause requires all the same, make the engine start from the product's indexed
+    // alternative code instead of scanning the company rows of a destination without index
+    // statistics.
+    q.SetSQL(
+        "SELECT ITE_PK_ITEM, IEM_PK_ITEMEMPRESA, ILE_PK_ITEMLOCALEMPRESA FROM SCA_ITEM "
+        "LEFT JOIN SCA_ITEMEMPRESA ON IEM_CODIGO_ITEM = ITE_PK_ITEM "
+        "LEFT JOIN SCA_ITEMLOCALEMPRESA ON ILE_CODIGO_ITEMEMPRESA = IEM_PK_ITEMEMPRESA "
+        "WHERE ITE_CODIGO_ALTERNATIVO = ? AND IEM_CODIGO_EMPRESA = ? AND ILE_CODIGO_LOCALARMAZENAMENTO = 1",
+        {alternativo, int64_t{empresa}});
+    q.Open();
+    std::optional<ProdutoDestino> produto;
+    if (!q.IsEmpty())
+        produto = ProdutoDestino{q.FieldByName("ITE_PK_ITEM").AsInteger(),
+                                 q.FieldByName("IEM_PK_ITEMEMPRESA").AsInteger(),
+                                 q.FieldByName("ILE_PK_ITEMLOCALEMPRESA").AsInteger()};
+    q.Close();
+    return produto;
+}
 } // namespace
 
 void Tfrm_Importacao::MigrarItensVenda() {
@@ -36,6 +66,7 @@ void Tfrm_Importacao::MigrarItensVenda() {
     QString ultimaVenda;
     std::optional<VendaDestino> atual;
     int ordem = 0;
+    std::unordered_map<QString, std::optional<ProdutoDestino>> produtos;
     item.Open();
     origem.First();
     while (!origem.Eof()) {
@@ -63,28 +94,20 @@ void Tfrm_Importacao::MigrarItensVenda() {
 
         const int empresa =
             CodigoDaVenda("Código do estabelecimento do item", numero, legado("ITV_CODIGO_ESTAB").AsString());
-        QR_DEST.Close();
-        // The product is the inner join of its three rows. The outer joins, whose right-hand rows the
-        // WHERE clause requires all the same, make the engine start from the product's indexed
-        // alternative code instead of scanning the company rows of a destination without index
-        // statistics.
-        QR_DEST.SetSQL("SELECT ITE_PK_ITEM, IEM_PK_ITEMEMPRESA, ILE_PK_ITEMLOCALEMPRESA FROM SCA_ITEM "
-                       "LEFT JOIN SCA_ITEMEMPRESA ON IEM_CODIGO_ITEM = ITE_PK_ITEM "
-                       "LEFT JOIN SCA_ITEMLOCALEMPRESA ON ILE_CODIGO_ITEMEMPRESA = IEM_PK_ITEMEMPRESA "
-                       "WHERE ITE_CODIGO_ALTERNATIVO = ? AND IEM_CODIGO_EMPRESA = ? "
-                       "AND ILE_CODIGO_LOCALARMAZENAMENTO = 1",
-                       {CompletarComZeros(legado("ITE_CODIGO_GEN").AsLargeInt(), 10), int64_t{empresa}});
-        QR_DEST.Open();
+        const QString alternativo = CompletarComZeros(legado("ITE_CODIGO_GEN").AsLargeInt(), 10);
+        // Nothing writes products while the items are written, and the destination is this
+        // process's alone: each product of an establishment is looked up once per pass.
+        const QString chaveProduto = QString::number(empresa) + '|' + alternativo;
+        auto achado = produtos.find(chaveProduto);
+        if (achado == produtos.end())
+            achado = produtos.emplace(chaveProduto, ProcurarProduto(QR_DEST, alternativo, empresa)).first;
         // The ordinal keeps its count: the next item of the sale shows the gap.
-        if (QR_DEST.IsEmpty()) {
+        if (!achado->second) {
             application_.ShowMessage("Produto não encontrado: " + legado("ITV_CODIGO").AsString());
             origem.Next();
             continue;
         }
-        const int produto = QR_DEST.FieldByName("ITE_PK_ITEM").AsInteger();
-        const int produtoEmpresa = QR_DEST.FieldByName("IEM_PK_ITEMEMPRESA").AsInteger();
-        const int produtoLocal = QR_DEST.FieldByName("ILE_PK_ITEMLOCALEMPRESA").AsInteger();
-        QR_DEST.Close();
+        const ProdutoDestino produto = *achado->second;
         application_.ProcessMessages();
 
         item.Insert();
@@ -93,9 +116,9 @@ void Tfrm_Importacao::MigrarItensVenda() {
         campo("ISA_CODIGO_EMPRESA").SetAsInteger(empresa);
         campo("ISA_CODIGO_SAIDA").SetAsInteger(atual->chave);
         campo("ISA_CODIGO_TIPOPRECO").SetAsInteger(2);
-        campo("ISA_CODIGO_ITEM").SetAsInteger(produto);
-        campo("ISA_CODIGO_ITEMEMPRESA").SetAsInteger(produtoEmpresa);
-        campo("ISA_CODIGO_ITEMLOCAL").SetAsInteger(produtoLocal);
+        campo("ISA_CODIGO_ITEM").SetAsInteger(produto.item);
+        campo("ISA_CODIGO_ITEMEMPRESA").SetAsInteger(produto.itemEmpresa);
+        campo("ISA_CODIGO_ITEMLOCAL").SetAsInteger(produto.itemLocal);
         campo("ISA_CODIGO_UNIDADE").SetAsInteger(1);
         campo("ISA_CODIGO_EVENTOANALITICO").SetAsInteger(1);
         campo("ISA_CODIGO_CENTROCUSTO").SetAsInteger(4);

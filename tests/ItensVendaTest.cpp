@@ -293,3 +293,25 @@ TEST_F(ItensVenda, ARefusedItemIsReportedAndDoesNotHoldBackTheNext) {
     EXPECT_TRUE(boxes[0].text.contains("SCA_ITEMSAIDA")) << boxes[0].text.toStdString();
     EXPECT_EQ(Kelmor().Count("SCA_ITEMSAIDA", "ISA_PK_ITEMSAIDA = 2 AND ISA_CODIGO_SAIDA = 1"), 1);
 }
+
+TEST_F(ItensVenda, AProductSoldInSeveralSalesIsFoundForEachAndAMissingOneReportedForEach) {
+    Header(1, 10);
+    Header(2, 11);
+    Product("A1", int64_t{1}, 1);
+    Product("E1", int64_t{31}, 31, 1, "02"); // its company row is of company 1, not 2
+    for (const char* venda : {"000010", "000011"}) {
+        Legacy({.venda = venda, .codigo = "A1"});
+        Legacy({.venda = venda, .codigo = "E1", .estab = "02"});
+    }
+    RunSalesOnly();
+    EXPECT_EQ(NotFound(), (std::vector<QString>{"Produto não encontrado: E1", "Produto não encontrado: E1"}));
+    auto rows = Kelmor().Rows("SELECT ISA_CODIGO_SAIDA, ISA_CODIGO_ITEM, ISA_CODIGO_ITEMEMPRESA, "
+                              "ISA_CODIGO_ITEMLOCAL FROM SCA_ITEMSAIDA ORDER BY ISA_CODIGO_SAIDA");
+    ASSERT_EQ(rows.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(Int(rows[i][0]), i + 1);
+        EXPECT_EQ(Int(rows[i][1]), 1);
+        EXPECT_EQ(Int(rows[i][2]), 101);
+        EXPECT_EQ(Int(rows[i][3]), 201);
+    }
+}
