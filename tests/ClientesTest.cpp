@@ -14,26 +14,12 @@ class Clientes : public MigrationTest {
 protected:
     // A legacy customer: its code, its name and any further columns.
     void Cliente(const QString& code, const QString& name, const Colunas& more = {}) {
-        QStringList cols{"CLI_CODIGO", "CLI_DESCRICAO"}, marks{"?", "?"};
-        std::vector<TValue> values{code, name};
-        for (const auto& [col, v] : more) {
-            cols << col;
-            marks << "?";
-            values.push_back(v);
-        }
-        Loja().Exec("INSERT INTO LJ_CLIEN (" + cols.join(", ") + ") VALUES (" + marks.join(", ") + ")",
-                    values);
+        Colunas cols{{"CLI_CODIGO", code}, {"CLI_DESCRICAO", name}};
+        cols.insert(cols.end(), more.begin(), more.end());
+        Loja().Insert("LJ_CLIEN", cols);
     }
-    // Every row of a destination query as texts, "NULL" for NULL, columns joined by "|".
     QStringList Linhas(const QString& sql, const std::vector<TValue>& params = {}) {
-        QStringList out;
-        for (const TRow& r : Kelmor().Rows(sql, params)) {
-            QStringList cols;
-            for (const TValue& v : r)
-                cols << (IsNull(v) ? QString("NULL") : Str(v));
-            out << cols.join('|');
-        }
-        return out;
+        return Kelmor().Lines(sql, params);
     }
     void RunCustomers() {
         OnlySteps({Form().cb_Cliente});

@@ -8,16 +8,8 @@
 namespace {
 class Contatos : public MigrationTest {
 protected:
-    // Every row of a destination query as texts, "NULL" for NULL, columns joined by "|".
-    QStringList Linhas(const QString& sql) {
-        QStringList out;
-        for (const TRow& r : Kelmor().Rows(sql)) {
-            QStringList cols;
-            for (const TValue& v : r)
-                cols << (IsNull(v) ? QString("NULL") : Str(v));
-            out << cols.join('|');
-        }
-        return out;
+    QStringList Linhas(const QString& sql, const std::vector<TValue>& params = {}) {
+        return Kelmor().Lines(sql, params);
     }
     QString Falha(const std::function<void()>& call) {
         try {

@@ -22,26 +22,10 @@ protected:
                                        {"FOR_DATA_INCLUSAO", Day(2012, 6, 1, 9, 15)}};
         for (const auto& [c, v] : more)
             cols[c] = v;
-        QStringList names, marks;
-        std::vector<TValue> values;
-        for (const auto& [c, v] : cols) {
-            names << c;
-            marks << "?";
-            values.push_back(v);
-        }
-        Loja().Exec("INSERT INTO LJ_FORNE (" + names.join(", ") + ") VALUES (" + marks.join(", ") + ")",
-                    values);
+        Loja().Insert("LJ_FORNE", {cols.begin(), cols.end()});
     }
-    // Every row of a destination query as texts, "NULL" for NULL, columns joined by "|".
     QStringList Linhas(const QString& sql, const std::vector<TValue>& params = {}) {
-        QStringList out;
-        for (const TRow& r : Kelmor().Rows(sql, params)) {
-            QStringList cols;
-            for (const TValue& v : r)
-                cols << (IsNull(v) ? QString("NULL") : Str(v));
-            out << cols.join('|');
-        }
-        return out;
+        return Kelmor().Lines(sql, params);
     }
     void RunSuppliers() {
         OnlySteps({Form().chk_Fornecedores});

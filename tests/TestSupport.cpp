@@ -47,6 +47,28 @@ int64_t Db::Count(const QString& table, const QString& where) {
     return Int(Scalar("SELECT COUNT(*) FROM " + table + (where.isEmpty() ? QString() : " WHERE " + where)));
 }
 
+void Db::Insert(const QString& table, const std::vector<std::pair<QString, TValue>>& columns) {
+    QStringList names, marks;
+    std::vector<TValue> values;
+    for (const auto& [name, value] : columns) {
+        names << name;
+        marks << "?";
+        values.push_back(value);
+    }
+    Exec("INSERT INTO " + table + " (" + names.join(", ") + ") VALUES (" + marks.join(", ") + ")", values);
+}
+
+QStringList Db::Lines(const QString& sql, const std::vector<TValue>& params) {
+    QStringList out;
+    for (const TRow& r : Rows(sql, params)) {
+        QStringList cols;
+        for (const TValue& v : r)
+            cols << (IsNull(v) ? QString("NULL") : Str(v));
+        out << cols.join('|');
+    }
+    return out;
+}
+
 QString Str(const TValue& v) {
     if (auto p = std::get_if<QString>(&v)) return *p;
     if (auto p = std::get_if<int64_t>(&v)) return QString::number(*p);

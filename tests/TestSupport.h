@@ -38,6 +38,10 @@ public:
     std::vector<TRow> Rows(const QString& sql, const std::vector<TValue>& params = {});
     TValue Scalar(const QString& sql, const std::vector<TValue>& params = {});
     int64_t Count(const QString& table, const QString& where = {});
+    // Inserts one row with these columns and values.
+    void Insert(const QString& table, const std::vector<std::pair<QString, TValue>>& columns);
+    // Every row as one text, the columns joined by "|", "NULL" for NULL.
+    QStringList Lines(const QString& sql, const std::vector<TValue>& params = {});
     FbAttachment& Attachment() { return db_; }
 
 private:
