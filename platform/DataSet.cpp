@@ -256,7 +256,6 @@ void TDataSet::Close() {
     state_ = TDataSetState::dsInactive;
     current_ = -1;
     eof_ = true;
-    modified_ = false;
     NotifyDataSetChanged();
 }
 
@@ -292,7 +291,6 @@ void TDataSet::Insert() {
     SettlePending();
     buffer_.assign(fields_.size(), TValue{});
     assigned_.assign(fields_.size(), 0);
-    modified_ = false;
     state_ = TDataSetState::dsInsert;
     try {
         DoOnNewRecord();
@@ -308,7 +306,6 @@ void TDataSet::Edit() {
     if (current_ < 0) Fail("Cannot perform this operation on an empty dataset");
     buffer_ = rows_[current_];
     assigned_.assign(fields_.size(), 0);
-    modified_ = false;
     state_ = TDataSetState::dsEdit;
 }
 
@@ -322,9 +319,13 @@ void TDataSet::Post() {
     int pos = DoPost(buffer_, assigned_, inserting);
     state_ = TDataSetState::dsBrowse;
     buffer_.clear();
-    modified_ = false;
     if (inserting) NotifyDataSetChanged();
     SetCurrent(pos);
+}
+
+bool TDataSet::Modified() const {
+    if (state_ != TDataSetState::dsInsert && state_ != TDataSetState::dsEdit) return false;
+    return std::find(assigned_.begin(), assigned_.end(), 1) != assigned_.end();
 }
 
 void TDataSet::Cancel() {
@@ -332,7 +333,6 @@ void TDataSet::Cancel() {
     bool inserting = state_ == TDataSetState::dsInsert;
     state_ = TDataSetState::dsBrowse;
     buffer_.clear();
-    modified_ = false;
     DoCancel(inserting);
 }
 
@@ -347,7 +347,6 @@ void TDataSet::SetFieldValue(int index, TValue v) {
         Fail("Dataset not in edit or insert mode");
     buffer_[index] = std::move(v);
     assigned_[index] = 1;
-    modified_ = true;
 }
 
 void TDataSet::AddListener(TDataSetListener* l) {

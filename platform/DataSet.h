@@ -110,7 +110,8 @@ public:
     void Edit();
     void Post();
     void Cancel();
-    bool Modified() const { return modified_; }
+    // Whether a field was written since Insert or Edit.
+    bool Modified() const;
 
     // The value of a field in the row being shown or edited.
     const TValue& FieldValue(int index) const;
@@ -146,7 +147,6 @@ protected:
     TDataSetState state_ = TDataSetState::dsInactive;
     TRow buffer_;                // the row in insert or edit state
     std::vector<char> assigned_; // fields written since Insert or Edit
-    bool modified_ = false;
 
 private:
     QString name_;

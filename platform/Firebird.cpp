@@ -232,10 +232,6 @@ FbStatement::~FbStatement() {
     }
 }
 
-int FbStatement::ParamCount() const {
-    return in_->get()->sqld;
-}
-
 void FbStatement::BindParams(std::span<const TValue> params) {
     XSQLDA* d = in_->get();
     if (static_cast<int>(params.size()) != d->sqld)

@@ -70,7 +70,6 @@ public:
 
     const QString& Sql() const { return sql_; }
     const std::vector<FbColumn>& Columns() const { return columns_; }
-    int ParamCount() const;
     bool IsSelect() const { return isSelect_; }
 
     // Runs the statement with one value per parameter; a select opens its cursor.
