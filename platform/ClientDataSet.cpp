@@ -19,6 +19,11 @@ TClientDataSet::TClientDataSet(const TClientDataSetDef& def, TIBDatabase& db, TI
 
 void TClientDataSet::DoOpen() {
     db_.EnsureConnected();
+    if (SelectsNothing && SelectsNothing()) {
+        log_.clear();
+        RebuildIndexes();
+        return;
+    }
     FbStatement& st = db_.Prepare(CommandText, tr_);
     // Each declared field takes the result column of its name.
     std::vector<int> columnOf(Fields().size(), -1);
@@ -123,6 +128,19 @@ void TClientDataSet::ApplyChange(const Change& c) {
     db_.Execute(st, tr_, params);
     if (!c.inserted && st.RowsAffected() == 0)
         throw EDatabaseError("Record not found or changed by another user");
+    TellWrite(c, params);
+}
+
+void TClientDataSet::TellWrite(const Change& c, std::span<const TValue> params) {
+    if (!db_.HasWriteListeners()) return;
+    if (!c.inserted) {
+        db_.TableChanged(table_);
+        return;
+    }
+    QStringList cols;
+    for (const auto& f : Fields())
+        if (c.assigned[f->Index()]) cols << f->FieldName();
+    db_.RowInserted(table_, cols, params);
 }
 
 int TClientDataSet::ApplyUpdates(int /*maxErrors*/) {

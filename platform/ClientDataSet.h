@@ -18,6 +18,9 @@ public:
     QString CommandText;
     std::vector<TValue> Params; // values of the command text's parameters
     std::function<void(TDataSet&)> OnNewRecord;
+    // When set and true, the provider's statement is known to select no row: Open starts empty
+    // without running it.
+    std::function<bool()> SelectsNothing;
 
     // Sends the change log, oldest row first, inside the transaction. A refused row is recorded
     // and taken out of the log at once; the rows after it are still sent. Returns the number of
@@ -62,6 +65,8 @@ private:
     void RebuildIndexes();
     QString KeyText(const TRow& row) const;
     void ApplyChange(const Change& c);
+    // Tells the connection's listeners what an applied change wrote.
+    void TellWrite(const Change& c, std::span<const TValue> params);
     const QString& StatementFor(const Change& c);
 
     TIBDatabase& db_;

@@ -19,7 +19,9 @@ using TRow = std::vector<TValue>;
 
 enum class TDataSetState { dsInactive, dsBrowse, dsInsert, dsEdit };
 
-enum TLocateOption : unsigned { loNone = 0, loCaseInsensitive = 1 };
+// loCutToSize: a text longer than its field is cut to the field's size before the search, as a
+// post would store it (a find-or-insert then finds the row it inserted for a long text).
+enum TLocateOption : unsigned { loNone = 0, loCaseInsensitive = 1, loCutToSize = 2 };
 using TLocateOptions = unsigned;
 
 class TField {

@@ -45,3 +45,12 @@ struct TTableDef {
     const char* primaryKey; // key column(s) separated by ';', the order in which rows are held
     TFieldDefs fields;
 };
+
+// A look-up of a destination table answered from memory: the result columns of the rows whose key
+// columns equal the values searched.
+struct TTableIndexDef {
+    const char* name;          // component name, e.g. "IDX_SAIDA_NUMERO"
+    const char* table;         // e.g. "SCA_SAIDA"
+    const char* keyColumns;    // column(s) compared, separated by ';'
+    const char* resultColumns; // column(s) returned, separated by ';'
+};

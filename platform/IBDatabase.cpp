@@ -83,6 +83,21 @@ void TIBDatabase::RemoveCloseHandler(const void* owner) {
     std::erase_if(closeHandlers_, [owner](const auto& h) { return h.first == owner; });
 }
 
+void TIBDatabase::RemoveWriteListener(TTableWriteListener* l) {
+    std::erase(writeListeners_, l);
+}
+
+void TIBDatabase::RowInserted(const QString& table, const QStringList& columns,
+                              std::span<const TValue> values) {
+    for (TTableWriteListener* l : writeListeners_)
+        l->RowInserted(table, columns, values);
+}
+
+void TIBDatabase::TableChanged(const QString& table) {
+    for (TTableWriteListener* l : writeListeners_)
+        l->TableChanged(table);
+}
+
 void TIBDatabase::RemoveTransaction(TIBTransaction* tr) {
     std::erase(transactions_, tr);
 }

@@ -22,6 +22,18 @@ public:
     virtual void Committed(bool retaining) = 0;
 };
 
+// Told of the writes made through this connection, so that what a component holds in memory of a
+// table stays what the database holds.
+class TTableWriteListener {
+public:
+    virtual ~TTableWriteListener() = default;
+    // A row was inserted with these columns and values.
+    virtual void RowInserted(const QString& table, const QStringList& columns,
+                             std::span<const TValue> values) = 0;
+    // Rows of the table changed in a way not told in detail; an empty name: any table may have.
+    virtual void TableChanged(const QString& table) = 0;
+};
+
 class TIBDatabase {
 public:
     explicit TIBDatabase(QString name);
@@ -58,6 +70,12 @@ public:
     // Components closed when the connection closes (table components and free queries).
     void AddCloseHandler(const void* owner, std::function<void()> close);
     void RemoveCloseHandler(const void* owner);
+    void AddWriteListener(TTableWriteListener* l) { writeListeners_.push_back(l); }
+    void RemoveWriteListener(TTableWriteListener* l);
+    // Whether a listener is registered: a writer need not describe its rows otherwise.
+    bool HasWriteListeners() const { return !writeListeners_.empty(); }
+    void RowInserted(const QString& table, const QStringList& columns, std::span<const TValue> values);
+    void TableChanged(const QString& table);
     void AddTransaction(TIBTransaction* tr) { transactions_.push_back(tr); }
     void RemoveTransaction(TIBTransaction* tr);
 
@@ -69,6 +87,7 @@ private:
     TIBTransaction* defaultTransaction_ = nullptr;
     std::vector<TIBTransaction*> transactions_;
     std::vector<std::pair<const void*, std::function<void()>>> closeHandlers_;
+    std::vector<TTableWriteListener*> writeListeners_;
     QHash<QString, std::shared_ptr<FbStatement>> statements_;
     TStatementObserver* observer_ = nullptr;
 };

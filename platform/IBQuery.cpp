@@ -64,6 +64,8 @@ void TIBQuery::DoOpen() {
 void TIBQuery::ExecSQL() {
     FbStatement& st = db_.Prepare(sql_, tr_);
     db_.Execute(st, tr_, Params);
+    // What a free statement changed is not known in detail.
+    if (!st.IsSelect()) db_.TableChanged({});
 }
 
 int TIBQuery::DoPost(TRow&, const std::vector<char>&, bool) {

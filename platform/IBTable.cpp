@@ -25,6 +25,9 @@ void TIBTable::DoOpen() {
     QString sql = QString("SELECT %1 FROM %2 ORDER BY %3").arg(cols.join(", "), table_, order.join(", "));
     db_.EnsureConnected();
     FbStatement& st = db_.Prepare(sql, tr_);
+    padded_.assign(Fields().size(), 0);
+    for (size_t c = 0; c < st.Columns().size() && c < padded_.size(); ++c)
+        padded_[c] = st.Columns()[c].type == SQL_TEXT;
     db_.Execute(st, tr_, {});
     TRow fetched;
     while (st.Fetch(fetched)) {
@@ -51,12 +54,23 @@ bool TIBTable::PkLess(const TRow& a, const TRow& b) const {
     return false;
 }
 
+TValue TIBTable::Comparable(int field, TValue v) const {
+    if (auto text = std::get_if<QString>(&v);
+        text && field < static_cast<int>(padded_.size()) && padded_[field]) {
+        qsizetype e = text->size();
+        while (e > 0 && (*text)[e - 1] == QChar(' '))
+            --e;
+        text->truncate(e);
+    }
+    return v;
+}
+
 QString TIBTable::RowKey(const Index& ix, const TRow& row) const {
     std::vector<const TField*> fs;
     std::vector<TValue> vs;
     for (int f : ix.fields) {
         fs.push_back(Fields()[f].get());
-        vs.push_back(row[f]);
+        vs.push_back(Comparable(f, row[f]));
     }
     return SearchKeyOf(fs, vs, ix.caseInsensitive);
 }
@@ -78,14 +92,14 @@ bool TIBTable::Locate(const QString& keyFields, const std::vector<TValue>& value
     for (const QString& n : SplitKeyFields(keyFields))
         fields.push_back(FieldByName(n).Index());
     if (fields.size() != values.size()) Fail("Locate needs one value per key field");
-    // The values are taken as the columns would store them: converted to the column's type,
-    // text cut to its size and the empty text as NULL.
+    // The values are taken in the columns' types, the empty text as NULL (as a post stores it);
+    // text is cut to the field's size only when asked.
     TRow probe(Fields().size());
     for (size_t i = 0; i < fields.size(); ++i) {
         const TField& f = *Fields()[fields[i]];
         TValue v = f.Store(values[i]);
         if (auto s = std::get_if<QString>(&v)) {
-            if (f.Size() > 0 && s->size() > f.Size()) s->truncate(f.Size());
+            if ((options & loCutToSize) && f.Size() > 0 && s->size() > f.Size()) s->truncate(f.Size());
             if (s->isEmpty()) v = TValue{};
         }
         probe[fields[i]] = v;
@@ -127,5 +141,6 @@ int TIBTable::DoPost(TRow& row, const std::vector<char>& assigned, bool insertin
     } else {
         indexes_.clear(); // positions moved; rebuilt on the next search
     }
+    if (db_.HasWriteListeners()) db_.RowInserted(table_, cols, params);
     return index;
 }

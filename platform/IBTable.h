@@ -19,8 +19,9 @@ public:
     // Every row is read when the table opens.
     void FetchAll() {}
     // The first row, in primary-key order, whose key columns equal the values (text compared
-    // in upper case with loCaseInsensitive; NULL matches only NULL). Not found: the current row
-    // stays.
+    // in upper case with loCaseInsensitive, and cut to the field's size first with loCutToSize;
+    // NULL matches only NULL). A fixed-width (CHAR) column pads what it stores with blanks, and
+    // the pad is no part of the value. Not found: the current row stays.
     bool Locate(const QString& keyFields, const std::vector<TValue>& values, TLocateOptions options);
 
     bool EmptyTextIsNull() const override { return true; }
@@ -37,6 +38,7 @@ private:
         std::unordered_map<QString, int> rows; // search key -> first row in key order
     };
     QString RowKey(const Index& ix, const TRow& row) const;
+    TValue Comparable(int field, TValue v) const;
     Index& IndexFor(const std::vector<int>& fields, bool caseInsensitive);
     bool PkLess(const TRow& a, const TRow& b) const;
 
@@ -44,5 +46,6 @@ private:
     TIBTransaction& tr_;
     QString table_;
     std::vector<int> pk_;
+    std::vector<char> padded_; // per field: the destination declares the column CHAR
     std::vector<Index> indexes_;
 };

@@ -9,7 +9,7 @@ namespace {
 // and is filled, posted and committed. The key is read from the current row either way.
 QString LocalizarOuIncluir(TIBTable& tbl, TIBTransaction& tr, const QString& coluna, const TValue& valor,
                            const QString& chave, const std::function<void()>& preencher) {
-    if (!tbl.Locate(coluna, {valor}, loCaseInsensitive)) {
+    if (!tbl.Locate(coluna, {valor}, loCaseInsensitive | loCutToSize)) {
         tbl.Insert();
         preencher();
         tbl.Post();

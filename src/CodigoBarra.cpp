@@ -19,16 +19,12 @@ void Tfrm_Importacao::btn_CodigoBarraClick(QObject*) {
                 // A missing legacy item has no generic code: it is looked up as ten zeros.
                 const QString alternativo =
                     CompletarComZeros(origem.FieldByName("ITE_CODIGO_GEN").AsInteger(), 10);
-                QR_DEST.Close();
-                QR_DEST.SetSQL("SELECT ITE_PK_ITEM FROM SCA_ITEM WHERE ITE_CODIGO_ALTERNATIVO = ?",
-                               {alternativo});
-                QR_DEST.Open();
-                if (!QR_DEST.IsEmpty() && codigo.size() > 7) {
+                const TTableIndex::Row* item = IDX_ITEM_ALTERNATIVO.Find({alternativo});
+                if (item && codigo.size() > 7) {
                     destino.Insert();
                     destino.FieldByName("CBA_CODIGO_EMPRESA_MASTER").SetAsInteger(1);
                     destino.FieldByName("CBA_CODIGO").SetAsString(codigo);
-                    destino.FieldByName("CBA_CODIGO_ITEM")
-                        .SetAsInteger(QR_DEST.FieldByName("ITE_PK_ITEM").AsLargeInt());
+                    destino.FieldByName("CBA_CODIGO_ITEM").SetAsInteger(TTableIndex::AsInteger(item->at(0)));
                     destino.FieldByName("CBA_ALTERADO").SetAsString("S");
                     destino.FieldByName("CBA_CODIGO_USUARIO_INC").SetAsInteger(0);
                     destino.FieldByName("CBA_DT_INCLUSAO").SetAsDateTime(Date());

@@ -92,13 +92,10 @@ void Tfrm_Importacao::MigrarContaCorrente() {
         const TDateTime emissao = campo("LAN_DATA_EMISSAO").AsDateTime();
         const QString numeroVenda = campo("LAN_CODIGO_VENDA").AsString();
         int saida = 0;
-        if (!Trim(numeroVenda).isEmpty()) {
-            QR_DEST.SetSQL("SELECT SAI_PK_SAIDA FROM SCA_SAIDA WHERE SAI_NUMERO = ? AND SAI_DT_EMISSAO = ?",
-                           {int64_t(StrToInt(numeroVenda)), FromDayAndTime(DatePart(emissao), 0)});
-            QR_DEST.Open();
-            if (!QR_DEST.IsEmpty()) saida = QR_DEST.FieldByName("SAI_PK_SAIDA").AsInteger();
-            QR_DEST.Close();
-        }
+        if (!Trim(numeroVenda).isEmpty())
+            if (const TTableIndex::Row* venda = IDX_SAIDA_NUMERO_EMISSAO.Find(
+                    {int64_t(StrToInt(numeroVenda)), FromDayAndTime(DatePart(emissao), 0)}))
+                saida = static_cast<int>(TTableIndex::AsInteger(venda->at(0)));
 
         const int tipo = campo("LAN_TIPO_DEBITO").AsInteger();
         const TipoLancamento& t = TipoDe(tipo);
@@ -206,14 +203,7 @@ void Tfrm_Importacao::CDS_PCRNewRecord(TDataSet&) {
 QString Tfrm_Importacao::DocumentoUnico(const QString& number) {
     const int cliente = StrToInt(CDS_ORIGEM_CCO.FieldByName("LAN_CODIGO_CLIEN").AsString());
     auto emUso = [&](const QString& candidato) {
-        QR_DEST.Close();
-        QR_DEST.SetSQL("SELECT CRE_PK_CONTAARECEBER FROM SCA_CONTAARECEBER WHERE CRE_CODIGO_CLIENTE = ? AND "
-                       "CRE_NR_DOCUMENTO = ?",
-                       {int64_t(cliente), candidato});
-        QR_DEST.Open();
-        const bool achou = !QR_DEST.IsEmpty();
-        QR_DEST.Close();
-        return achou;
+        return IDX_CONTAARECEBER_DOCUMENTO.Find({int64_t(cliente), candidato}) != nullptr;
     };
     if (!emUso(number)) return number;
     const QString resto = number.mid(1, 5);

@@ -52,7 +52,7 @@ void Tfrm_Importacao::btn_Fornecedor_Como_MarcaClick(QObject*) {
 
             const QString marca = NomeMarca(QR_DEST.FieldByName("FOR_NOME").AsString());
             TBL_MARCA.First();
-            if (!TBL_MARCA.Locate("MAR_DESCRICAO", {marca}, loCaseInsensitive)) {
+            if (!TBL_MARCA.Locate("MAR_DESCRICAO", {marca}, loCaseInsensitive | loCutToSize)) {
                 TBL_MARCA.Insert();
                 TBL_MARCA.FieldByName("MAR_PK_MARCA").SetAsInteger(ProximoCodigo("GEN_MAR_PK_MARCA"));
                 TBL_MARCA.FieldByName("MAR_DESCRICAO").SetAsString(marca);

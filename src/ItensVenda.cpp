@@ -20,26 +20,17 @@ struct ProdutoDestino {
     int itemLocal;
 };
 
-std::optional<ProdutoDestino> ProcurarProduto(TIBQuery& q, const QString& alternativo, int empresa) {
-    q.Close();
-    // The product is the inner join of its three rows. The outer joins, whose right-hand rows the
-    // WHERE clause requires all the same, make the engine start from the product's indexed
-    // alternative code instead of scanning the company rows of a destination without index
-    // statistics.
-    q.SetSQL(
-        "SELECT ITE_PK_ITEM, IEM_PK_ITEMEMPRESA, ILE_PK_ITEMLOCALEMPRESA FROM SCA_ITEM "
-        "LEFT JOIN SCA_ITEMEMPRESA ON IEM_CODIGO_ITEM = ITE_PK_ITEM "
-        "LEFT JOIN SCA_ITEMLOCALEMPRESA ON ILE_CODIGO_ITEMEMPRESA = IEM_PK_ITEMEMPRESA "
-        "WHERE ITE_CODIGO_ALTERNATIVO = ? AND IEM_CODIGO_EMPRESA = ? AND ILE_CODIGO_LOCALARMAZENAMENTO = 1",
-        {alternativo, int64_t{empresa}});
-    q.Open();
-    std::optional<ProdutoDestino> produto;
-    if (!q.IsEmpty())
-        produto = ProdutoDestino{q.FieldByName("ITE_PK_ITEM").AsInteger(),
-                                 q.FieldByName("IEM_PK_ITEMEMPRESA").AsInteger(),
-                                 q.FieldByName("ILE_PK_ITEMLOCALEMPRESA").AsInteger()};
-    q.Close();
-    return produto;
+// The product is the first row of the inner join of its item, company and storage-location rows
+// by the alternative code, the company and location 1, in the order the tables give them.
+std::optional<ProdutoDestino> ProcurarProduto(TTableIndex& itens, TTableIndex& empresas, TTableIndex& locais,
+                                              const QString& alternativo, int empresa) {
+    for (const TTableIndex::Row* item : itens.FindAll({alternativo}))
+        for (const TTableIndex::Row* itemEmpresa : empresas.FindAll({item->at(0), int64_t{empresa}}))
+            if (const TTableIndex::Row* local = locais.Find({itemEmpresa->at(0), int64_t{1}}))
+                return ProdutoDestino{static_cast<int>(TTableIndex::AsInteger(item->at(0))),
+                                      static_cast<int>(TTableIndex::AsInteger(itemEmpresa->at(0))),
+                                      static_cast<int>(TTableIndex::AsInteger(local->at(0)))};
+    return std::nullopt;
 }
 } // namespace
 
@@ -74,15 +65,11 @@ void Tfrm_Importacao::MigrarItensVenda() {
         if (numero != ultimaVenda) {
             ultimaVenda = numero;
             ordem = 1;
-            QR_DEST.Close();
-            QR_DEST.SetSQL(
-                "SELECT SAI_PK_SAIDA, SAI_CODIGO_VENDEDOR_INTERNO FROM SCA_SAIDA WHERE SAI_NUMERO = ?",
-                {int64_t{CodigoDaVenda("Número", numero, numero)}});
-            QR_DEST.Open();
             atual.reset();
-            if (!QR_DEST.IsEmpty())
-                atual = VendaDestino{QR_DEST.FieldByName("SAI_PK_SAIDA").AsInteger(),
-                                     QR_DEST.FieldByName("SAI_CODIGO_VENDEDOR_INTERNO").AsInteger()};
+            if (const TTableIndex::Row* cabecalho =
+                    IDX_SAIDA_NUMERO.Find({int64_t{CodigoDaVenda("Número", numero, numero)}}))
+                atual = VendaDestino{static_cast<int>(TTableIndex::AsInteger(cabecalho->at(0))),
+                                     static_cast<int>(TTableIndex::AsInteger(cabecalho->at(1)))};
         } else {
             ++ordem;
         }
@@ -100,7 +87,11 @@ void Tfrm_Importacao::MigrarItensVenda() {
         const QString chaveProduto = QString::number(empresa) + '|' + alternativo;
         auto achado = produtos.find(chaveProduto);
         if (achado == produtos.end())
-            achado = produtos.emplace(chaveProduto, ProcurarProduto(QR_DEST, alternativo, empresa)).first;
+            achado =
+                produtos
+                    .emplace(chaveProduto, ProcurarProduto(IDX_ITEM_ALTERNATIVO, IDX_ITEMEMPRESA_ITEM,
+                                                           IDX_ITEMLOCAL_ITEMEMPRESA, alternativo, empresa))
+                    .first;
         // The ordinal keeps its count: the next item of the sale shows the gap.
         if (!achado->second) {
             application_.ShowMessage("Produto não encontrado: " + legado("ITV_CODIGO").AsString());

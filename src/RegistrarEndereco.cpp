@@ -42,7 +42,7 @@ int Tfrm_Importacao::RegistrarEndereco(const QString& street, const QString& nei
 
     // A neighbourhood is one row per name, whatever its city.
     TIBTable& tb = TBL_BAIRRO;
-    if (!tb.Locate("BAI_NOME", {bairro}, loCaseInsensitive))
+    if (!tb.Locate("BAI_NOME", {bairro}, loCaseInsensitive | loCutToSize))
         InserirRegistro(tb, TR_DESTINO, "Falha ao Registrar Bairro - ", [&] {
             tb.FieldByName("BAI_PK_BAIRRO").SetAsInteger(ProximoCodigo("GEN_BAI_PK_BAIRRO"));
             tb.FieldByName("BAI_CODIGO_USUARIO_INC").SetAsInteger(0);
@@ -55,7 +55,7 @@ int Tfrm_Importacao::RegistrarEndereco(const QString& street, const QString& nei
 
     // A city is one row per name, whatever its state.
     TIBTable& tc = TBL_CIDADE;
-    if (!tc.Locate("CID_NOME", {cidade}, loCaseInsensitive))
+    if (!tc.Locate("CID_NOME", {cidade}, loCaseInsensitive | loCutToSize))
         InserirRegistro(tc, TR_DESTINO, "Falha ao Registrar Cidade - ", [&] {
             tc.FieldByName("CID_PK_CIDADE").SetAsInteger(ProximoCodigo("GEN_CID_PK_CIDADE"));
             tc.FieldByName("CID_CODIGO_USUARIO_INC").SetAsInteger(0);
@@ -67,7 +67,7 @@ int Tfrm_Importacao::RegistrarEndereco(const QString& street, const QString& nei
 
     // The state code is its own key.
     TIBTable& tu = TBL_UF;
-    if (!tu.Locate("UFE_CODIGO", {uf}, loCaseInsensitive))
+    if (!tu.Locate("UFE_CODIGO", {uf}, loCaseInsensitive | loCutToSize))
         InserirRegistro(tu, TR_DESTINO, "Falha ao Registrar UF no Endereço - ", [&] {
             tu.FieldByName("UFE_CODIGO_USUARIO_INC").SetAsInteger(0);
             tu.FieldByName("UFE_DT_INCLUSAO").SetAsDateTime(Date());
@@ -90,7 +90,7 @@ int Tfrm_Importacao::RegistrarEndereco(const QString& street, const QString& nei
     TIBTable& te = TBL_ENDERECOCORREIO;
     try {
         if (!te.Locate("ECO_ENDERECO;ECO_CODIGO_CIDADE;ECO_CODIGO_BAIRRO;ECO_CEP",
-                       {logradouro, codigoCidade, codigoBairro, cep}, loCaseInsensitive)) {
+                       {logradouro, codigoCidade, codigoBairro, cep}, loCaseInsensitive | loCutToSize)) {
             te.Insert();
             te.FieldByName("ECO_PK_ENDERECOCORREIO")
                 .SetAsInteger(ProximoCodigo("GEN_ECO_PK_ENDERECOCORREIO"));

@@ -50,7 +50,14 @@ Tfrm_Importacao::Tfrm_Importacao(TApplication& application, QWidget* parent)
       TBL_GRUPO(dfm::TBL_GRUPO, DB_DESTINO, TR_DESTINO),
       TBL_SUBGRUPO(dfm::TBL_SUBGRUPO, DB_DESTINO, TR_DESTINO),
       TBL_UNIDADE(dfm::TBL_UNIDADE, DB_DESTINO, TR_DESTINO),
-      TBL_MARCA(dfm::TBL_MARCA, DB_DESTINO, TR_DESTINO), application_(application),
+      TBL_MARCA(dfm::TBL_MARCA, DB_DESTINO, TR_DESTINO),
+      IDX_SAIDA_NUMERO(dfm::IDX_SAIDA_NUMERO, DB_DESTINO, TR_DESTINO),
+      IDX_SAIDA_NUMERO_EMISSAO(dfm::IDX_SAIDA_NUMERO_EMISSAO, DB_DESTINO, TR_DESTINO),
+      IDX_ITEM_ALTERNATIVO(dfm::IDX_ITEM_ALTERNATIVO, DB_DESTINO, TR_DESTINO),
+      IDX_ITEMEMPRESA_ITEM(dfm::IDX_ITEMEMPRESA_ITEM, DB_DESTINO, TR_DESTINO),
+      IDX_ITEMLOCAL_ITEMEMPRESA(dfm::IDX_ITEMLOCAL_ITEMEMPRESA, DB_DESTINO, TR_DESTINO),
+      IDX_CONTAARECEBER_DOCUMENTO(dfm::IDX_CONTAARECEBER_DOCUMENTO, DB_DESTINO, TR_DESTINO),
+      IDX_CODIGOBARRA_ITEM(dfm::IDX_CODIGOBARRA_ITEM, DB_DESTINO, TR_DESTINO), application_(application),
       ui_(std::make_unique<Ui::frm_Importacao>()) {
     ui_->setupUi(this);
     dbg_Cliente = ui_->dbg_Cliente;
@@ -108,6 +115,11 @@ Tfrm_Importacao::Tfrm_Importacao(TApplication& application, QWidget* parent)
     CDS_CONTATOCLIENTE.AddIndex("CCI_CODIGO_CLIENTE;CCI_CODIGO_TIPO_CONTATO;CCI_NOME", loCaseInsensitive);
     CDS_CONTATOFORNECEDOR.AddIndex("CFO_CODIGO_FORNECEDOR;CFO_CODIGO_TIPO_CONTATO;CFO_NOME",
                                    loCaseInsensitive);
+    // The bar-code command reopens its set after every bar code: its statement, which selects the
+    // bar codes of product 0, is not run again while the destination holds none.
+    CDS_CODIGOBARRA.SelectsNothing = [this] {
+        return IDX_CODIGOBARRA_ITEM.InMemory() && !IDX_CODIGOBARRA_ITEM.Find({int64_t{0}});
+    };
 
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(this); });
     connect(btn_Fornecedor_Como_Marca, &QPushButton::clicked, this,

@@ -9,6 +9,7 @@
 #include "IBQuery.h"
 #include "IBTable.h"
 #include "Refusals.h"
+#include "TableIndex.h"
 
 #include <QWidget>
 #include <functional>
@@ -110,6 +111,15 @@ public:
     TIBTable TBL_SUBGRUPO;
     TIBTable TBL_UNIDADE;
     TIBTable TBL_MARCA;
+
+    // --- destination look-ups answered from memory -----------------------------------------
+    TTableIndex IDX_SAIDA_NUMERO;
+    TTableIndex IDX_SAIDA_NUMERO_EMISSAO;
+    TTableIndex IDX_ITEM_ALTERNATIVO;
+    TTableIndex IDX_ITEMEMPRESA_ITEM;
+    TTableIndex IDX_ITEMLOCAL_ITEMEMPRESA;
+    TTableIndex IDX_CONTAARECEBER_DOCUMENTO;
+    TTableIndex IDX_CODIGOBARRA_ITEM;
 
     // --- data sources of the grids --------------------------------------------------------
     TDataSource DS_CLIENTE{"DS_CLIENTE"};

@@ -49,4 +49,14 @@ extern const TTableDef TBL_SUBGRUPO;
 extern const TTableDef TBL_UNIDADE;
 extern const TTableDef TBL_MARCA;
 
+// Destination look-ups answered from memory (DB_DESTINO, TR_DESTINO): what the sales, receivables
+// and bar codes search by columns a destination need not index.
+extern const TTableIndexDef IDX_SAIDA_NUMERO;
+extern const TTableIndexDef IDX_SAIDA_NUMERO_EMISSAO;
+extern const TTableIndexDef IDX_ITEM_ALTERNATIVO;
+extern const TTableIndexDef IDX_ITEMEMPRESA_ITEM;
+extern const TTableIndexDef IDX_ITEMLOCAL_ITEMEMPRESA;
+extern const TTableIndexDef IDX_CONTAARECEBER_DOCUMENTO;
+extern const TTableIndexDef IDX_CODIGOBARRA_ITEM;
+
 } // namespace dfm

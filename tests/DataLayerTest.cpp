@@ -171,12 +171,14 @@ TEST_F(DataLayer, TableLocateFindsTheFirstRowInKeyOrderWithCaseNullAndSeveralCol
     EXPECT_EQ(tbl.FieldByName("ID").AsInteger(), 30); // an integer column compared by its number
     EXPECT_FALSE(tbl.Locate("NOME;PEQUENO", {QString::fromUtf8("JOÃO"), int64_t(3)}, loCaseInsensitive));
     EXPECT_EQ(tbl.FieldByName("ID").AsInteger(), 30); // not found: the current row stays
-    // A posted row is written at once, cut to its column, and found by later searches.
+    // A posted row is written at once, cut to its column, and found by later searches: a longer
+    // text only when the search cuts it as the post did.
     tbl.Insert();
     tbl.FieldByName("ID").SetAsInteger(15);
-    tbl.FieldByName("NOME").SetAsString("NOME MUITO LONGO");
+    tbl.FieldByName("NOME").SetAsString("NOME MUITO LONGO DEMAIS");
     tbl.Post();
-    ASSERT_TRUE(tbl.Locate("NOME", {QString("NOME MUITO LONGO DEMAIS")}, loCaseInsensitive));
+    EXPECT_FALSE(tbl.Locate("NOME", {QString("NOME MUITO LONGO DEMAIS")}, loCaseInsensitive));
+    ASSERT_TRUE(tbl.Locate("NOME", {QString("NOME MUITO LONGO DEMAIS")}, loCaseInsensitive | loCutToSize));
     EXPECT_EQ(tbl.FieldByName("ID").AsInteger(), 15);
     ASSERT_TRUE(tbl.Locate("NOME", {QString::fromUtf8("joão")}, loCaseInsensitive));
     EXPECT_EQ(tbl.FieldByName("ID").AsInteger(), 10);
