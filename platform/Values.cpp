@@ -23,22 +23,57 @@ int64_t Pow10(int n) {
         p *= 10;
     return p;
 }
-} // namespace
-
-namespace {
-// Beyond this a value has no exact four-decimal form in 64 bits.
-constexpr double kLimit = 9.2e18;
 
 [[noreturn]] void OutOfRange(const QString& value) {
     throw ERangeError(QString("%1 is out of the range of a money value").arg(value));
 }
 } // namespace
 
+TCurrency TCurrency::FromInteger(int64_t v) {
+    int64_t u = 0;
+    if (__builtin_mul_overflow(v, kScale, &u)) OutOfRange(QString::number(v));
+    return TCurrency{u};
+}
+
 TCurrency TCurrency::FromDouble(double v) {
-    // nearbyint follows the default rounding mode: to nearest, ties to even.
-    double scaled = std::nearbyint(v * static_cast<double>(kScale));
-    if (!std::isfinite(scaled) || std::fabs(scaled) >= kLimit) OutOfRange(QString::number(v, 'g', 17));
-    return TCurrency{static_cast<int64_t>(scaled)};
+    if (!std::isfinite(v)) OutOfRange(QString::number(v, 'g', 17));
+    // v is mantissa * 2^exponent exactly, with a mantissa of at most 53 bits; a value of 2^53 or
+    // more has no four-decimal form in 64 bits anyway.
+    int exponent = 0;
+    const double fraction = std::frexp(std::fabs(v), &exponent);
+    if (exponent > 53) OutOfRange(QString::number(v, 'g', 17));
+    const auto mantissa = static_cast<__int128>(std::ldexp(fraction, 53));
+    const int shift = 53 - exponent; // at least 0
+    const __int128 scaled = mantissa * kScale;
+    __int128 q = 0;
+    if (shift == 0) {
+        q = scaled;
+    } else if (shift < 100) { // beyond that the value is far below half a unit
+        q = scaled >> shift;
+        const __int128 rest = scaled - (q << shift);
+        const __int128 half = static_cast<__int128>(1) << (shift - 1);
+        if (rest > half || (rest == half && (q & 1) != 0)) ++q;
+    }
+    const __int128 limit = static_cast<__int128>(INT64_MAX) + (v < 0 ? 1 : 0);
+    if (q > limit) OutOfRange(QString::number(v, 'g', 17));
+    return TCurrency{static_cast<int64_t>(v < 0 ? -q : q)};
+}
+
+TCurrency TCurrency::operator+(TCurrency o) const {
+    int64_t u = 0;
+    if (__builtin_add_overflow(units, o.units, &u)) OutOfRange(ToString() + " + " + o.ToString());
+    return TCurrency{u};
+}
+
+TCurrency TCurrency::operator-(TCurrency o) const {
+    int64_t u = 0;
+    if (__builtin_sub_overflow(units, o.units, &u)) OutOfRange(ToString() + " - " + o.ToString());
+    return TCurrency{u};
+}
+
+TCurrency TCurrency::operator-() const {
+    if (units == INT64_MIN) OutOfRange("-(" + ToString() + ")");
+    return TCurrency{-units};
 }
 
 TCurrency TCurrency::CutTo(int decimals) const {

@@ -11,17 +11,19 @@ struct TCurrency {
     int64_t units = 0;
     static constexpr int64_t kScale = 10000;
 
+    // Every operation that would leave the 64-bit range raises ERangeError naming the value.
     static TCurrency FromUnits(int64_t u) { return TCurrency{u}; }
-    static TCurrency FromInteger(int64_t v) { return TCurrency{v * kScale}; }
-    // The double times 10000, rounded to the nearest integer, exact halves to the even one.
+    static TCurrency FromInteger(int64_t v);
+    // The double's exact value times 10000, rounded to the nearest integer, exact halves to the
+    // even one.
     static TCurrency FromDouble(double v);
     // Cut toward zero to `decimals` places (0 to 4); more than four leave the value unchanged.
     TCurrency CutTo(int decimals) const;
     // Exact product of two four-decimal values, rounded once to four decimals, halves to even.
     TCurrency operator*(TCurrency other) const;
-    TCurrency operator+(TCurrency o) const { return TCurrency{units + o.units}; }
-    TCurrency operator-(TCurrency o) const { return TCurrency{units - o.units}; }
-    TCurrency operator-() const { return TCurrency{-units}; }
+    TCurrency operator+(TCurrency o) const;
+    TCurrency operator-(TCurrency o) const;
+    TCurrency operator-() const;
     double ToDouble() const { return static_cast<double>(units) / kScale; }
     QString ToString() const; // "12.34", no trailing zeros, "." as separator
     auto operator<=>(const TCurrency&) const = default;

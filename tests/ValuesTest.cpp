@@ -6,6 +6,7 @@
 #include "uImportacao.h"
 
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 
 TEST(Currency, FromDoubleRoundsHalvesToEvenAndCutToFewerDecimalsTruncates) {
@@ -31,6 +32,65 @@ TEST(Currency, FromDoubleRoundsHalvesToEvenAndCutToFewerDecimalsTruncates) {
     EXPECT_EQ(TCurrency::FromUnits(123400).ToString(), "12.34");
     EXPECT_EQ(TCurrency::FromUnits(-5000).ToString(), "-0.5");
     EXPECT_EQ(TCurrency::FromInteger(7).ToString(), "7");
+}
+
+TEST(Currency, FromDoubleRoundsTheExactBinaryValueAndNoValueWrapsAround) {
+    // Legacy doubles nearest to these decimals. Their exact binary value decides: 2.34565 is stored
+    // a hair above the half, 3.45675 a hair below; 0.03125 and 0.09375 are true halves.
+    const struct {
+        double value;
+        int64_t units;
+    } cases[] = {
+        {2.34565, 23457},
+        {0.00025, 3},
+        {0.12345, 1235},
+        {100.00005, 1000001},
+        {3.45675, 34567},
+        {10.00015, 100001},
+        {0.00005, 1},
+        {0.03125, 312},
+        {0.09375, 938},
+        {-2.34565, -23457},
+        {-3.45675, -34567},
+        {-0.00005, -1},
+        {-0.03125, -312},
+        {-0.09375, -938},
+        {-0.0, 0},
+        {5e-324, 0},
+        {1e14, 1000000000000000000},
+        {922337203685477.5, 9223372036854775000},
+        {-922337203685477.5, -9223372036854775000},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TCurrency::FromDouble(c.value).units, c.units)
+            << QString::number(c.value, 'g', 17).toStdString();
+    // Beyond 64 bits of ten-thousandths: an error naming the value, never another amount.
+    for (double bad : {922337203685477.625, -922337203685477.625, 1e15, -1e300, HUGE_VAL, std::nan("")}) {
+        try {
+            TCurrency::FromDouble(bad);
+            ADD_FAILURE() << "no error for " << bad;
+        } catch (const ERangeError& e) {
+            EXPECT_TRUE(e.Message().startsWith(QString::number(bad, 'g', 17))) << e.what();
+        }
+    }
+    const TCurrency max = TCurrency::FromUnits(INT64_MAX), min = TCurrency::FromUnits(INT64_MIN);
+    const TCurrency tiny = TCurrency::FromUnits(1);
+    EXPECT_EQ((max - tiny + tiny).units, INT64_MAX);
+    EXPECT_EQ(TCurrency::FromInteger(-922337203685477).units, -9223372036854770000);
+    const std::pair<const char*, std::function<TCurrency()>> wraps[] = {
+        {"922337203685477.5807 + 0.0001", [&] { return max + tiny; }},
+        {"-922337203685477.5808 - 0.0001", [&] { return min - tiny; }},
+        {"-(-922337203685477.5808)", [&] { return -min; }},
+        {"922337203685478", [] { return TCurrency::FromInteger(922337203685478); }},
+    };
+    for (const auto& [text, op] : wraps) {
+        try {
+            TCurrency c = op();
+            ADD_FAILURE() << text << " gave " << c.ToString().toStdString();
+        } catch (const ERangeError& e) {
+            EXPECT_TRUE(e.Message().startsWith(text)) << e.what();
+        }
+    }
 }
 
 TEST(DateTime, CountsDaysFrom18991230WithTimeAsFractionAlsoBeforeIt) {
