@@ -130,6 +130,49 @@ RunFigures RunForm(const QString& dir, StatementRecorder& recorder,
     return figures;
 }
 
+QStringList DropSecondaryIndexes(const QString& database) {
+    FbAttachment db;
+    db.Attach(database, "SYSDBA", "masterkey", "WIN1252");
+    struct Index {
+        QString name, table, constraint;
+    };
+    std::vector<Index> indexes;
+    {
+        FbTransaction tr;
+        tr.Start(db);
+        FbStatement st(
+            db, tr,
+            "SELECT TRIM(I.RDB$INDEX_NAME), TRIM(I.RDB$RELATION_NAME), TRIM(C.RDB$CONSTRAINT_NAME) "
+            "FROM RDB$INDICES I "
+            "JOIN RDB$RELATIONS R ON R.RDB$RELATION_NAME = I.RDB$RELATION_NAME "
+            "LEFT JOIN RDB$RELATION_CONSTRAINTS C ON C.RDB$INDEX_NAME = I.RDB$INDEX_NAME "
+            "WHERE R.RDB$SYSTEM_FLAG = 0 AND C.RDB$CONSTRAINT_TYPE IS DISTINCT FROM 'PRIMARY KEY' "
+            "ORDER BY IIF(C.RDB$CONSTRAINT_TYPE = 'FOREIGN KEY', 0, 1), 1");
+        st.Execute(tr, {});
+        TRow row;
+        while (st.Fetch(row))
+            indexes.push_back({std::get<QString>(row[0]), std::get<QString>(row[1]),
+                               IsNull(row[2]) ? QString() : std::get<QString>(row[2])});
+        st.CloseCursor();
+        tr.Commit();
+    }
+    auto quoted = [](QString name) { return '"' + name.replace('"', "\"\"") + '"'; };
+    QStringList dropped;
+    for (const Index& i : indexes) {
+        // Each drop in a transaction of its own: a unique key's drop sees its foreign keys gone.
+        FbTransaction tr;
+        tr.Start(db);
+        FbStatement(db, tr,
+                    i.constraint.isEmpty()
+                        ? "DROP INDEX " + quoted(i.name)
+                        : "ALTER TABLE " + quoted(i.table) + " DROP CONSTRAINT " + quoted(i.constraint))
+            .Execute(tr, {});
+        tr.Commit();
+        dropped << i.name;
+    }
+    return dropped;
+}
+
 QStringList RunFailures(const RunFigures& run) {
     QStringList out;
     for (const StepFigures& s : run.steps) {

@@ -39,3 +39,8 @@ RunFigures RunForm(const QString& dir, StatementRecorder& recorder,
 // What makes a run a failure, one text per cause: an error box, or a step that read rows and
 // wrote none.
 QStringList RunFailures(const RunFigures& run);
+
+// Leaves the database's user tables with their primary keys alone: drops every other index,
+// through its constraint when it has one (foreign keys first, as they lean on unique keys).
+// Returns the names of the indexes dropped.
+QStringList DropSecondaryIndexes(const QString& database);

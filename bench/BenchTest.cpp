@@ -344,3 +344,33 @@ TEST(BenchPiso, RunWithoutItsSourceFailsWithTheDatabaseError) {
     EXPECT_GT(run.errorBoxes, 1); // the run's steps cannot read their sources either
     EXPECT_EQ(record.Segments().size(), run.steps.size());
 }
+
+TEST(BenchPiso, BareDestinationKeepsOnlyItsPrimaryKeys) {
+    QTemporaryDir dir;
+    GenerateStore(dir.path(), *ScaleByName("demo"), 1);
+    const QString path = dir.path() + "/KELMOR.FDB";
+    const QString indexes = "SELECT TRIM(I.RDB$INDEX_NAME) FROM RDB$INDICES I JOIN RDB$RELATIONS R ON "
+                            "R.RDB$RELATION_NAME = I.RDB$RELATION_NAME LEFT JOIN RDB$RELATION_CONSTRAINTS C "
+                            "ON C.RDB$INDEX_NAME = I.RDB$INDEX_NAME WHERE R.RDB$SYSTEM_FLAG = 0 AND ";
+    const QString primary = indexes + "C.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' ORDER BY 1";
+    const QString other = indexes + "C.RDB$CONSTRAINT_TYPE IS DISTINCT FROM 'PRIMARY KEY' ORDER BY 1";
+    QStringList keys, others;
+    {
+        // A unique key and a foreign key on it, named so that dropping by name would fail.
+        Sql db(path);
+        db.Exec("ALTER TABLE SCA_SAIDA ADD CONSTRAINT NUMERO_DA_SAIDA UNIQUE (SAI_NUMERO)");
+        db.Exec("ALTER TABLE SCA_ITEMSAIDA ADD CONSTRAINT SAIDA_DO_ITEM FOREIGN KEY (ISA_CODIGO_SAIDA) "
+                "REFERENCES SCA_SAIDA (SAI_NUMERO)");
+        keys = db.Texts(primary);
+        others = db.Texts(other);
+    }
+    EXPECT_TRUE(others.contains("IX_SAI_NUMERO") && others.contains("SAIDA_DO_ITEM"));
+
+    QStringList dropped = DropSecondaryIndexes(path);
+    dropped.sort();
+    EXPECT_EQ(dropped, others);
+    Sql db(path);
+    EXPECT_EQ(db.Texts(primary), keys);
+    EXPECT_TRUE(db.Texts(other).isEmpty()) << db.Texts(other).join(' ').toStdString();
+    EXPECT_GE(keys.size(), 29);
+}

@@ -1,6 +1,7 @@
-// The benchmark: bench --scale demo|small|medium|large --seed N --work DIR [--no-floor]
+// The benchmark: bench --scale demo|small|medium|large --seed N --work DIR [--no-floor] [--bare]
 // Generates the store into DIR, runs the real window headless on it step by step, prints what
 // each step read, wrote and took, and replays the destination's statements for the floor.
+// --bare leaves the destination only its primary keys, as a customer's may have.
 #include "BenchRun.h"
 #include "Errors.h"
 #include "GenerateStore.h"
@@ -15,7 +16,7 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: bench --scale %s --seed N --work DIR [--no-floor]\n",
+    std::fprintf(stderr, "usage: bench --scale %s --seed N --work DIR [--no-floor] [--bare]\n",
                  qPrintable(ScaleNames().join('|')));
     return 2;
 }
@@ -114,12 +115,14 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QString scaleName, work;
-    bool seedOk = false, floor = true;
+    bool seedOk = false, floor = true, bare = false;
     uint64_t seed = 0;
     const QStringList args = app.arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {
         if (args[i] == "--no-floor")
             floor = false;
+        else if (args[i] == "--bare")
+            bare = true;
         else if (i + 1 < args.size() && args[i] == "--scale")
             scaleName = args[++i];
         else if (i + 1 < args.size() && args[i] == "--seed")
@@ -134,10 +137,20 @@ int main(int argc, char** argv) {
     work = QDir(work).absolutePath();
 
     try {
-        Print(QString("bench: scale %1, seed %2, work %3").arg(scale->name).arg(seed).arg(work));
+        Print(QString("bench: scale %1, seed %2, work %3%4")
+                  .arg(scale->name)
+                  .arg(seed)
+                  .arg(work, bare ? ", bare destination" : ""));
         QElapsedTimer timer;
         timer.start();
         StoreCounts counts = GenerateStore(work, *scale, seed);
+        // Before the copy, so that the floor runs on the same bare destination.
+        if (bare) {
+            const QStringList dropped = DropSecondaryIndexes(work + "/KELMOR.FDB");
+            Print(QString("bare destination: dropped %1 indexes: %2")
+                      .arg(dropped.size())
+                      .arg(dropped.join(", ")));
+        }
         const QString floorCopy = work + "/KELMOR_PISO.FDB";
         QFile::remove(floorCopy);
         if (!QFile::copy(work + "/KELMOR.FDB", floorCopy))

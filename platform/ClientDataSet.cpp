@@ -125,7 +125,16 @@ void TClientDataSet::ApplyChange(const Change& c) {
         if (c.assigned[f->Index()]) params.push_back(row[f->Index()]);
     if (!c.inserted) params.insert(params.end(), c.oldKey.begin(), c.oldKey.end());
     FbStatement& st = db_.Prepare(sql, tr_);
-    db_.Execute(st, tr_, params);
+    try {
+        db_.Execute(st, tr_, params);
+    } catch (const EParameterRangeError& e) {
+        // The statement knows its parameters by position: set columns first, then the key.
+        QStringList columns;
+        for (const auto& f : Fields())
+            if (c.assigned[f->Index()]) columns << f->FieldName();
+        columns += keyFields_;
+        throw e.ForColumn(columns.value(e.Index()));
+    }
     if (!c.inserted && st.RowsAffected() == 0)
         throw EDatabaseError("Record not found or changed by another user");
     TellWrite(c, params);

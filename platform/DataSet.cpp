@@ -54,12 +54,35 @@ QString ToText(const TValue& v) {
     return {};
 }
 
-int64_t ToInt64(const TValue& v) {
+// A date-time far out of the calendar has no date text: it is named by its number.
+[[noreturn]] void OutOfRange(const TValue& v, const QString& field) {
+    QString text;
+    if (auto p = std::get_if<TDateTime>(&v))
+        text = QString::number(p->value, 'g', 15);
+    else
+        text = ToText(v);
+    throw ERangeError(QString("%1 does not fit field '%2'").arg(text, field));
+}
+
+// A whole double as a 64-bit integer, or the range error of the field it was meant for.
+int64_t WholeToInt64(double whole, const TValue& v, const QString& field) {
+    constexpr double kTwoTo63 = 9223372036854775808.0;
+    if (!(whole >= -kTwoTo63 && whole < kTwoTo63)) OutOfRange(v, field); // NaN fails too
+    return static_cast<int64_t>(whole);
+}
+
+// Fractions round half away from zero.
+int64_t ToInt64(const TValue& v, const QString& field) {
     if (auto p = std::get_if<int64_t>(&v)) return *p;
     if (auto p = std::get_if<QString>(&v)) return StrToInt64(*p);
-    if (auto p = std::get_if<TCurrency>(&v)) return std::llround(p->ToDouble());
-    if (auto p = std::get_if<double>(&v)) return std::llround(*p);
-    if (auto p = std::get_if<TDateTime>(&v)) return static_cast<int64_t>(p->value);
+    if (auto p = std::get_if<TCurrency>(&v)) {
+        int64_t whole = p->units / TCurrency::kScale, rest = p->units % TCurrency::kScale;
+        if (rest >= TCurrency::kScale / 2) return whole + 1;
+        if (rest <= -TCurrency::kScale / 2) return whole - 1;
+        return whole;
+    }
+    if (auto p = std::get_if<double>(&v)) return WholeToInt64(std::round(*p), v, field);
+    if (auto p = std::get_if<TDateTime>(&v)) return WholeToInt64(std::trunc(p->value), v, field);
     return 0;
 }
 
@@ -77,11 +100,15 @@ double ToDouble(const TValue& v) {
     return 0;
 }
 
-TCurrency ToCurrency(const TValue& v) {
+TCurrency ToCurrency(const TValue& v, const QString& field) {
     if (auto p = std::get_if<TCurrency>(&v)) return *p;
-    if (auto p = std::get_if<int64_t>(&v)) return TCurrency::FromInteger(*p);
     if (::IsNull(v)) return {};
-    return TCurrency::FromDouble(ToDouble(v));
+    try {
+        if (auto p = std::get_if<int64_t>(&v)) return TCurrency::FromInteger(*p);
+        return TCurrency::FromDouble(ToDouble(v));
+    } catch (const ERangeError&) {
+        OutOfRange(v, field);
+    }
 }
 
 TDateTime ToDateTime(const TValue& v) {
@@ -115,7 +142,7 @@ int32_t TField::AsInteger() const {
 }
 
 int64_t TField::AsLargeInt() const {
-    return ToInt64(Value());
+    return ToInt64(Value(), fieldName_);
 }
 QString TField::AsString() const {
     return ToText(Value());
@@ -124,7 +151,7 @@ double TField::AsFloat() const {
     return ToDouble(Value());
 }
 TCurrency TField::AsCurrency() const {
-    return ToCurrency(Value());
+    return ToCurrency(Value(), fieldName_);
 }
 TDateTime TField::AsDateTime() const {
     return ToDateTime(Value());
@@ -139,11 +166,11 @@ TValue TField::Store(const TValue& v) const {
     case TFieldType::ftSmallint:
     case TFieldType::ftInteger:
     case TFieldType::ftLargeint:
-        return ToInt64(v);
+        return ToInt64(v, fieldName_);
     case TFieldType::ftFloat:
         return ToDouble(v);
     case TFieldType::ftBCD:
-        return ToCurrency(v);
+        return ToCurrency(v, fieldName_);
     case TFieldType::ftDate:
         return FromDayAndTime(DatePart(ToDateTime(v)), 0);
     case TFieldType::ftTime:

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QStringList>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -19,9 +20,23 @@ int64_t Pow10(int n) {
     return p;
 }
 
+// An exact numeric as the database shows it: 999999999999999.999 for 999999999999999999 with 3 places.
+QString ScaledText(int64_t raw, int decimals) {
+    const uint64_t magnitude = raw < 0 ? 0 - static_cast<uint64_t>(raw) : static_cast<uint64_t>(raw);
+    QString digits = QString::number(magnitude).rightJustified(decimals + 1, '0');
+    if (decimals > 0) digits.insert(digits.size() - decimals, '.');
+    return raw < 0 ? '-' + digits : digits;
+}
+
 // An exact numeric with `decimals` places as a four-decimal value (more places round, halves to even).
-TCurrency ScaledToCurrency(int64_t raw, int decimals) {
-    if (decimals <= 4) return TCurrency::FromUnits(raw * Pow10(4 - decimals));
+TCurrency ScaledToCurrency(int64_t raw, int decimals, const QString& column) {
+    if (decimals <= 4) {
+        int64_t units = 0;
+        if (__builtin_mul_overflow(raw, Pow10(4 - decimals), &units))
+            throw ERangeError(
+                QString("%1 in column %2 does not fit a money value").arg(ScaledText(raw, decimals), column));
+        return TCurrency::FromUnits(units);
+    }
     int64_t div = Pow10(decimals - 4);
     int64_t q = raw / div, r = raw % div;
     int64_t twice = (r < 0 ? -r : r) * 2;
@@ -29,10 +44,28 @@ TCurrency ScaledToCurrency(int64_t raw, int decimals) {
     return TCurrency::FromUnits(q);
 }
 
-// A four-decimal value into a column with `decimals` places; fewer places cut toward zero.
-int64_t CurrencyToScaled(TCurrency c, int decimals) {
-    if (decimals <= 4) return c.units / Pow10(4 - decimals);
-    return c.units * Pow10(decimals - 4);
+// A four-decimal value into a column with `decimals` places; fewer places cut toward zero. False
+// when the result does not fit 64 bits.
+bool CurrencyToScaled(TCurrency c, int decimals, int64_t& scaled) {
+    if (decimals <= 4) {
+        scaled = c.units / Pow10(4 - decimals);
+        return true;
+    }
+    return !__builtin_mul_overflow(c.units, Pow10(decimals - 4), &scaled);
+}
+
+// A parameter value as its range error names it.
+QString ParamText(const TValue& v) {
+    if (auto p = std::get_if<QString>(&v)) return *p;
+    if (auto p = std::get_if<int64_t>(&v)) return QString::number(*p);
+    if (auto p = std::get_if<TCurrency>(&v)) return p->ToString();
+    if (auto p = std::get_if<double>(&v)) return QString::number(*p, 'g', 17);
+    if (auto p = std::get_if<TDateTime>(&v)) return QString::number(p->value, 'g', 17);
+    return {};
+}
+
+[[noreturn]] void ParamOutOfRange(const TValue& v, int index) {
+    throw EParameterRangeError(ParamText(v), index);
 }
 
 void Check(const ISC_STATUS* status) {
@@ -254,16 +287,31 @@ void FbStatement::BindParams(std::span<const TValue> params) {
             if (auto p = std::get_if<int64_t>(&val)) return *p;
             if (auto p = std::get_if<QString>(&val)) return StrToInt64(*p);
             if (auto p = std::get_if<TCurrency>(&val)) return p->units / TCurrency::kScale;
-            if (auto p = std::get_if<double>(&val)) return static_cast<int64_t>(*p);
+            if (auto p = std::get_if<double>(&val)) {
+                constexpr double kTwoTo63 = 9223372036854775808.0;
+                const double whole = std::trunc(*p);
+                if (!(whole >= -kTwoTo63 && whole < kTwoTo63)) ParamOutOfRange(val, i); // NaN too
+                return static_cast<int64_t>(whole);
+            }
             throw EIBError("A date cannot be written into a numeric parameter", 0, 0);
         };
+        // The value in units of the variable's last decimal place.
         auto asScaled = [&](int decimals) -> int64_t {
             if (decimals == 0) return asInt();
-            if (auto p = std::get_if<TCurrency>(&val)) return CurrencyToScaled(*p, decimals);
-            if (auto p = std::get_if<int64_t>(&val)) return *p * Pow10(decimals);
-            if (auto p = std::get_if<double>(&val))
-                return CurrencyToScaled(TCurrency::FromDouble(*p), decimals);
-            return asInt() * Pow10(decimals);
+            int64_t scaled = 0;
+            if (std::holds_alternative<TCurrency>(val) || std::holds_alternative<double>(val)) {
+                TCurrency c;
+                try {
+                    c = std::holds_alternative<TCurrency>(val) ? std::get<TCurrency>(val)
+                                                               : TCurrency::FromDouble(std::get<double>(val));
+                } catch (const ERangeError&) {
+                    ParamOutOfRange(val, i);
+                }
+                if (!CurrencyToScaled(c, decimals, scaled)) ParamOutOfRange(val, i);
+            } else if (__builtin_mul_overflow(asInt(), Pow10(decimals), &scaled)) {
+                ParamOutOfRange(val, i);
+            }
+            return scaled;
         };
         auto asDouble = [&]() -> double {
             if (auto p = std::get_if<double>(&val)) return *p;
@@ -296,14 +344,13 @@ void FbStatement::BindParams(std::span<const TValue> params) {
         }
         case SQL_SHORT: {
             int64_t x = asScaled(-v.sqlscale);
-            if (x < -32768 || x > 32767) throw EIBError("arithmetic exception, numeric overflow", 0, -802);
+            if (x < INT16_MIN || x > INT16_MAX) ParamOutOfRange(val, i);
             *reinterpret_cast<ISC_SHORT*>(v.sqldata) = static_cast<ISC_SHORT>(x);
             break;
         }
         case SQL_LONG: {
             int64_t x = asScaled(-v.sqlscale);
-            if (x < INT32_MIN || x > INT32_MAX)
-                throw EIBError("arithmetic exception, numeric overflow", 0, -802);
+            if (x < INT32_MIN || x > INT32_MAX) ParamOutOfRange(val, i);
             *reinterpret_cast<ISC_LONG*>(v.sqldata) = static_cast<ISC_LONG>(x);
             break;
         }
@@ -373,7 +420,7 @@ bool FbStatement::Fetch(std::vector<TValue>& row) {
         int decimals = -v.sqlscale;
         auto exact = [&](int64_t raw) -> TValue {
             if (decimals == 0) return raw;
-            return ScaledToCurrency(raw, decimals);
+            return ScaledToCurrency(raw, decimals, columns_[i].name);
         };
         switch (type) {
         case SQL_TEXT:

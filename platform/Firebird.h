@@ -3,6 +3,7 @@
 // prepared statements with typed parameters and results. Every failure raises EIBError with the
 // client's own message.
 
+#include "Errors.h"
 #include "Values.h"
 
 #include <ibase.h>
@@ -13,6 +14,23 @@
 #include <vector>
 
 [[noreturn]] void RaiseStatus(const ISC_STATUS* status);
+
+// A parameter value that does not fit the variable the server described for it. A statement knows
+// its parameters by position only; a caller that knows their columns names them with ForColumn.
+class EParameterRangeError : public ERangeError {
+public:
+    EParameterRangeError(QString value, int index)
+        : ERangeError(QString("%1 does not fit parameter %2").arg(value).arg(index + 1)),
+          value_(std::move(value)), index_(index) {}
+    int Index() const { return index_; } // 0-based
+    ERangeError ForColumn(const QString& column) const {
+        return ERangeError(QString("%1 does not fit column %2").arg(value_, column));
+    }
+
+private:
+    QString value_;
+    int index_;
+};
 
 class FbAttachment {
 public:

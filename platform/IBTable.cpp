@@ -125,6 +125,9 @@ int TIBTable::DoPost(TRow& row, const std::vector<char>& assigned, bool insertin
     try {
         FbStatement& st = db_.Prepare(sql, tr_);
         db_.Execute(st, tr_, params);
+    } catch (const EParameterRangeError& e) {
+        Cancel();
+        throw e.ForColumn(cols.value(e.Index()));
     } catch (...) {
         // The refused row is dropped: it must not fail every later operation on this table.
         Cancel();

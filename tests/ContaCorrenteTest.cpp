@@ -398,6 +398,21 @@ TEST_F(ContaCorrente, ARefusedReceivableIsReportedAndItsInstalmentIsNotWritten) 
     EXPECT_EQ(Int(instalments[0][0]), 4);
 }
 
+// A 3-decimal value of 64 bits has no four-decimal form: the entries are read before any is
+// written, so the step ends the run with nothing of it stored.
+TEST_F(ContaCorrente, ACreditNoteBeyondTheMoneyRangeEndsTheRunNamingValueAndColumn) {
+    Customer(42);
+    Entry({.codigo = QString("000001")});
+    Entry({.codigo = QString("000002"), .tipo = int64_t(4)});
+    Loja().Exec("UPDATE LJ_LANCA SET LAN_VALOR_LANC = -9223372036854775.807 WHERE LAN_CODIGO = '000002'");
+    RunReceivablesOnly();
+    EXPECT_EQ(Errors(), std::vector<QString>{
+                            "-9223372036854775.807 in column LAN_VALOR_LANC does not fit a money value."});
+    CloseForm();
+    EXPECT_EQ(Kelmor().Count("SCA_CONTAARECEBER"), 0);
+    EXPECT_EQ(Kelmor().Count("SCA_PARCELACONTAARECEBER"), 0);
+}
+
 namespace {
 struct Falha {
     const char* name;

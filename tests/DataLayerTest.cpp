@@ -6,6 +6,8 @@
 #include "TestSupport.h"
 #include "Text.h"
 
+#include <cmath>
+
 namespace {
 constexpr TFieldDef kPessoaFields[] = {
     {.name = "ID", .type = TFieldType::ftInteger, .required = true},
@@ -73,6 +75,73 @@ TEST_F(DataLayer, EveryColumnTypeAndNullCrossesTheClientExactly) {
     EXPECT_EQ(std::get<QString>(r[11]), accented);
     for (size_t c = 1; c < rows[1].size(); ++c)
         EXPECT_TRUE(IsNull(rows[1][c])) << c;
+}
+
+TEST_F(DataLayer, AValueThatDoesNotFitRaisesNamingItAndItsColumnOrField) {
+    Kelmor().Exec("CREATE TABLE T_FAIXA (ID INTEGER NOT NULL PRIMARY KEY, TOTAL NUMERIC(18,3), "
+                  "PRECO NUMERIC(18,5), PERC NUMERIC(4,2), QTD NUMERIC(9,4), GRANDE BIGINT)");
+    // Reading: a 3-decimal value gains a decimal on its way to four.
+    for (const char* total : {"999999999999999.999", "-9223372036854775.807"}) {
+        Kelmor().Exec("DELETE FROM T_FAIXA");
+        Kelmor().Exec(QString("INSERT INTO T_FAIXA (ID, TOTAL) VALUES (1, %1)").arg(total));
+        try {
+            Kelmor().Rows("SELECT ID, TOTAL AS VALOR_TOTAL FROM T_FAIXA");
+            ADD_FAILURE() << total << " was read";
+        } catch (const ERangeError& e) {
+            EXPECT_EQ(e.Message(), QString("%1 in column VALOR_TOTAL does not fit a money value").arg(total));
+        }
+    }
+    Kelmor().Exec("DELETE FROM T_FAIXA");
+
+    // Writing: a 5-decimal column gains one, a 2- or 4-decimal column may be 16 or 32 bits wide.
+    static constexpr TFieldDef kFaixaFields[] = {
+        {.name = "ID", .type = TFieldType::ftInteger, .required = true},
+        {.name = "PRECO", .type = TFieldType::ftBCD, .size = 18, .scale = 5},
+        {.name = "PERC", .type = TFieldType::ftBCD, .size = 4, .scale = 2},
+        {.name = "QTD", .type = TFieldType::ftBCD, .size = 9, .scale = 4},
+        {.name = "GRANDE", .type = TFieldType::ftLargeint},
+    };
+    const TTableDef faixa{"TBL_FAIXA", "T_FAIXA", "ID", kFaixaFields};
+    TIBTable tbl(faixa, db, tr);
+    tbl.Open();
+    const struct {
+        const char* column;
+        TValue value;
+        const char* message;
+    } cases[] = {
+        {"PRECO", TCurrency::FromInteger(100000000000000), "100000000000000 does not fit column PRECO"},
+        {"PRECO", TCurrency::FromUnits(-922337203685477581),
+         "-92233720368547.7581 does not fit column PRECO"},
+        {"PERC", TCurrency::FromInteger(400), "400 does not fit column PERC"},
+        {"QTD", TCurrency::FromInteger(1000000), "1000000 does not fit column QTD"},
+        // Fields convert before anything reaches a column.
+        {"PRECO", 1e15, "1e+15 does not fit field 'PRECO'"},
+        {"GRANDE", 1e19, "1e+19 does not fit field 'GRANDE'"},
+        {"GRANDE", -HUGE_VAL, "-inf does not fit field 'GRANDE'"},
+    };
+    for (const auto& c : cases) {
+        try {
+            tbl.Insert();
+            tbl.FieldByName("ID").SetAsInteger(1);
+            tbl.FieldByName(c.column).SetValue(c.value);
+            tbl.Post();
+            ADD_FAILURE() << c.message << ": stored";
+        } catch (const ERangeError& e) {
+            EXPECT_EQ(e.Message(), c.message);
+        }
+        tbl.Cancel();
+        EXPECT_EQ(tbl.State(), TDataSetState::dsBrowse);
+    }
+    // The widest values that fit are written exactly.
+    tbl.Insert();
+    tbl.FieldByName("ID").SetAsInteger(2);
+    tbl.FieldByName("PRECO").SetAsCurrency(TCurrency::FromUnits(922337203685477580));
+    tbl.FieldByName("PERC").SetAsCurrency(TCurrency::FromUnits(-3276800));
+    tbl.FieldByName("GRANDE").SetAsFloat(-9223372036854775808.0);
+    tbl.Post();
+    tr.CommitRetaining();
+    EXPECT_EQ(Kelmor().Lines("SELECT ID, PRECO, PERC, GRANDE FROM T_FAIXA"),
+              QStringList({"2|92233720368547.758|-327.68|-9223372036854775808"}));
 }
 
 TEST_F(DataLayer, ClientDataSetAppliesInOrderAndARefusedRowDoesNotHoldBackTheNext) {

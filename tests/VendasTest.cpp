@@ -293,3 +293,17 @@ TEST_F(Vendas, TheBufferIsEmptiedAfterFiveHundredRows) {
     // Reopened at the 501st row: only the 502nd is held.
     EXPECT_EQ(Form().CDS_VENDA.RecordCount(), 1);
 }
+
+TEST_F(Vendas, ATotalBeyondTheMoneyRangeEndsTheRunNamingValueAndColumn) {
+    Customer(42);
+    Legacy({.numero = "000001"});
+    Legacy({.numero = "000002"});
+    // The largest 3-decimal total a legacy store can hold: one decimal more does not fit 64 bits.
+    Loja().Exec("UPDATE LJ_VENDA SET VEN_VALOR_TOTAL = 999999999999999.999 WHERE VEN_CODIGO = '000002'");
+    RunSalesOnly();
+    ASSERT_EQ(Errors().size(), 1u);
+    EXPECT_TRUE(Errors()[0].contains("999999999999999.999")) << Errors()[0].toStdString();
+    EXPECT_TRUE(Errors()[0].contains("VEN_VALOR_TOTAL")) << Errors()[0].toStdString();
+    CloseForm();
+    EXPECT_EQ(Kelmor().Count("SCA_SAIDA"), 0);
+}
