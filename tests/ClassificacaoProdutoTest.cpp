@@ -188,6 +188,27 @@ TEST_F(ClassificacaoProduto, UnitsAndBrandsMatchWithoutRegardToCase) {
     EXPECT_TRUE(IsNull(marca[3]));
 }
 
+TEST_F(ClassificacaoProduto, AUnitOfAFixedWidthColumnIsFoundWithoutItsPad) {
+    // CHAR(3) stores 'UN' as 'UN ': the pad is no part of the value, so both products find it.
+    Redeclare("SCA_UNIDADE", "UNI_CODIGO", "CHAR(3)");
+    Padrao();
+    Kelmor().Exec("INSERT INTO SCA_UNIDADE (UNI_PK_UNIDADE, UNI_CODIGO, UNI_DESCRICAO) VALUES (4, 'UN', 'UNIDADE')");
+    Produto("C1", {});
+    Produto("C2", {.unidade = "KG"});
+    Produto("C3", {.unidade = "KG"});
+    Unidade("KG", QString("QUILO"));
+    RunProducts();
+    for (const ShownBox& b : boxes)
+        ADD_FAILURE() << b.text.toStdString();
+    CloseForm();
+    ASSERT_EQ(Keys("C1").size(), 4u);
+    ASSERT_EQ(Keys("C2").size(), 4u);
+    ASSERT_EQ(Keys("C3").size(), 4u);
+    EXPECT_EQ(Keys("C1")[3], 4);
+    EXPECT_EQ(Keys("C2")[3], Keys("C3")[3]); // a unit the run created is found again as well
+    EXPECT_EQ(Kelmor().Count("SCA_UNIDADE"), 2);
+}
+
 TEST_F(ClassificacaoProduto, AFailingLookupFailsOnlyItsProduct) {
     Padrao();
     Grupo("A1", "LETRAS");

@@ -87,6 +87,9 @@ TEST_F(CodigoBarra, AMissingItemIsLookedUpAsTenZeros) {
     Product(5, "0000000000");
     BarCode("1111111111", "NAO"); // no such legacy item
     BarCode("2222222222", "B1");
+    // An eleven-character alternative code is longer than the column: skipped without a trace.
+    Item("G1", int64_t(-1000000000));
+    BarCode("3333333333", "G1");
     Press();
     EXPECT_TRUE(boxes.empty());
     std::map<QString, int64_t> expected{{"1111111111", 5}, {"2222222222", 5}};

@@ -41,6 +41,10 @@ TEST_F(Funcionarios, NamesAreMadeUniqueAgainstNamesAndNicknames) {
     Employee("020", "   ");
     Existing(900, "Maria", "Maria"); // another case: the exact search does not find it
     Existing(901, "JOSE", "JOSE015");
+    // A name longer than the nickname column is compared whole: it equals no stored nickname,
+    // not even one that holds its first 15 characters.
+    Existing(902, "OUTRA", "MARIA APARECIDA");
+    Employee("030", "MARIA APARECIDA SOUZA");
     RunEmployeesOnly();
     EXPECT_TRUE(Errors().empty());
     CloseForm();
@@ -53,7 +57,9 @@ TEST_F(Funcionarios, NamesAreMadeUniqueAgainstNamesAndNicknames) {
     EXPECT_EQ(Str(Stored(15)[0]), "JOSE015015");
     EXPECT_EQ(Str(Stored(15)[1]), "JOSE015015");
     EXPECT_TRUE(Stored(20).empty());
-    EXPECT_EQ(Kelmor().Count("SCA_FUNCIONARIO"), 6);
+    EXPECT_EQ(Str(Stored(30)[0]), "MARIA APARECIDA SOUZA");
+    EXPECT_EQ(Str(Stored(30)[1]), "MARIA APARECIDA");
+    EXPECT_EQ(Kelmor().Count("SCA_FUNCIONARIO"), 8);
     // The fixed profile, and the columns the step leaves alone stay NULL.
     TRow maria = Stored(1);
     EXPECT_EQ(Str(maria[3]), "S");

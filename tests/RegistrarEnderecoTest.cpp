@@ -95,6 +95,17 @@ TEST_F(RegistrarEndereco, RowsAreReusedByTheirOwnIdentities) {
     EXPECT_EQ(Kelmor().Count("SCA_UNIDADEFEDERATIVA", "UFE_CODIGO = 'rj'"), 1);
 }
 
+TEST_F(RegistrarEndereco, AStateOfAFixedWidthColumnIsFoundWithoutItsPad) {
+    // CHAR(2) stores 'S' as 'S ': found by "S", not inserted again against the primary key.
+    Redeclare("SCA_UNIDADEFEDERATIVA", "UFE_CODIGO", "CHAR(2)");
+    Kelmor().Exec("INSERT INTO SCA_UNIDADEFEDERATIVA (UFE_CODIGO, UFE_DESCRICAO) VALUES ('S', 'S')");
+    const int primeiro = Registrar("RUA A", "CENTRO", "CIDADE", "s", "30000000");
+    EXPECT_EQ(Registrar("RUA A", "CENTRO", "CIDADE", "S", "30000000"), primeiro);
+    Registrar("RUA B", "CENTRO", "CIDADE", "X", "30000000"); // a state the registry creates
+    Registrar("RUA C", "CENTRO", "CIDADE", "x", "30000000"); // is found again
+    EXPECT_EQ(Kelmor().Count("SCA_UNIDADEFEDERATIVA"), 2);
+}
+
 TEST_F(RegistrarEndereco, CommitsOncePerNewRowAndNotAtAllWhenEverythingIsFound) {
     Commits commits;
     Form().DB_DESTINO.SetObserver(&commits);

@@ -1,9 +1,12 @@
 #include "TestSupport.h"
 
 #include "Errors.h"
+#include "Schema.h"
 
 #include <QCheckBox>
 #include <QFile>
+#include <QRegularExpression>
+#include <csignal>
 
 namespace {
 const QString kTemplates = QStringLiteral(TEMPLATE_DIR);
@@ -154,4 +157,48 @@ std::vector<QString> MigrationTest::Errors() const {
     for (const ShownBox& b : boxes)
         if (b.icon == TMsgIcon::Error) out.push_back(b.text);
     return out;
+}
+
+void MigrationTest::Redeclare(const QString& table, const QString& column, const QString& type) {
+    QFile script(":/schema/kelmor.sql");
+    if (!script.open(QIODevice::ReadOnly)) throw Exception("the destination schema script is missing");
+    for (QString statement : SplitScript(QString::fromUtf8(script.readAll()))) {
+        if (!statement.startsWith("CREATE TABLE " + table + " (")) continue;
+        statement.replace(QRegularExpression("\\b" + column + "\\s+[A-Z]+(\\(\\d+(,\\d+)?\\))?"), column + ' ' + type);
+        Kelmor().Exec("DROP TABLE " + table);
+        Kelmor().Exec(statement);
+        return;
+    }
+    throw Exception("no table " + table + " in the destination schema script");
+}
+
+void SetPageBuffers(const QString& path, int pages) {
+    QByteArray dpb;
+    dpb.append(static_cast<char>(isc_dpb_version1));
+    dpb.append(static_cast<char>(isc_dpb_user_name));
+    dpb.append(static_cast<char>(6));
+    dpb.append("SYSDBA");
+    dpb.append(static_cast<char>(isc_dpb_set_page_buffers));
+    dpb.append(static_cast<char>(4));
+    for (int shift = 0; shift < 32; shift += 8) // little-endian, as the client expects
+        dpb.append(static_cast<char>((pages >> shift) & 0xff));
+    const QByteArray file = QFile::encodeName(path);
+    ISC_STATUS_ARRAY st;
+    isc_db_handle handle = 0;
+    if (isc_attach_database(st, 0, file.constData(), &handle, static_cast<short>(dpb.size()), dpb.constData()))
+        RaiseStatus(st);
+    if (isc_detach_database(st, &handle)) RaiseStatus(st);
+}
+
+FileSizeLimit::FileSizeLimit(qint64 bytes) {
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &previous_);
+    rlimit limit = previous_;
+    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) throw Exception("the file size limit could not be set");
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &previous_);
+    std::signal(SIGXFSZ, previousHandler_);
 }

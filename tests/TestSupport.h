@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/resource.h>
 #include <vector>
 
 struct ShownBox {
@@ -74,6 +75,9 @@ protected:
     void CloseForm();
     // Un-ticks every step box but the ones given.
     void OnlySteps(std::initializer_list<QCheckBox*> keep);
+    // Creates an empty destination table anew from the schema script with one column declared
+    // otherwise (a store's destination may declare a look-up column CHAR, say).
+    void Redeclare(const QString& table, const QString& column, const QString& type);
 
     std::vector<ShownBox> boxes;
     std::vector<QString> Errors() const;
@@ -82,6 +86,25 @@ protected:
     std::unique_ptr<Db> loja_, kelmor_;
     std::unique_ptr<TApplication> app_;
     std::unique_ptr<Tfrm_Importacao> form_;
+};
+
+// Sets the page cache a database file opens with, kept in its header; no attachment may be open on
+// it. Dirty pages beyond a small cache are written while rows are inserted, not only at commits.
+void SetPageBuffers(const QString& path, int pages);
+
+// Lets no file this process writes grow beyond `bytes`, as a full disk would: a write past it
+// fails (SIGXFSZ is ignored meanwhile). The limit and the signal's handling come back on
+// destruction.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit previous_{};
+    void (*previousHandler_)(int) = nullptr;
 };
 
 // Today's date at midnight and a date-time from its parts, for expectations.
