@@ -89,6 +89,15 @@ void TDataSetModel::Refresh() {
     if (ds_.RecNo() >= 0 && ds_.RecNo() < rows_) emit currentRowChanged(ds_.RecNo());
 }
 
+void TDataSetModel::Clear() {
+    timer_.stop();
+    reset_ = false;
+    beginResetModel();
+    rows_ = 0;
+    columns_ = 0;
+    endResetModel();
+}
+
 TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -97,6 +106,15 @@ TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent) {
     verticalHeader()->setDefaultSectionSize(18);
     setShowGrid(true);
     setTabKeyNavigation(true);
+}
+
+TDBGrid::~TDBGrid() {
+    // A screen reader that read the cells leaves one accessible interface per cell, each holding a
+    // persistent index of the model. Destroying the grid deletes them one by one while the model
+    // still tracks every index, and Qt hashes a table index as row * 16 + column, so the indexes
+    // of a wide table crowd into one run of the hash that every removal walks: minutes for a few
+    // thousand rows. Emptying the model first invalidates them all in one pass.
+    if (auto* m = qobject_cast<TDataSetModel*>(model())) m->Clear();
 }
 
 void TDBGrid::SetDataSource(TDataSource& source) {

@@ -34,6 +34,10 @@ public:
     void DataSetChanged() override;
     void RecordChanged() override;
 
+    // Shows no rows until the dataset changes again; every index handed out, persistent ones
+    // included, becomes invalid at once.
+    void Clear();
+
 signals:
     void currentRowChanged(int row);
 
@@ -51,6 +55,7 @@ class TDBGrid : public QTableView {
     Q_OBJECT
 public:
     explicit TDBGrid(QWidget* parent = nullptr);
+    ~TDBGrid() override;
     void SetDataSource(TDataSource& source);
     TDataSource* DataSource() const { return source_; }
 
