@@ -4,6 +4,7 @@
 #include <QString>
 #include <exception>
 #include <string>
+#include <vector>
 
 class Exception : public std::exception {
 public:
@@ -31,18 +32,40 @@ class ERangeError : public EDatabaseError {
     using EDatabaseError::EDatabaseError;
 };
 
-// An error reported by the database client; the message is the client's own text.
+// An error reported by the database client; the message is the client's own text. It keeps every
+// GDS code of the status vector: they tell a row the database refuses from a failure of the
+// database itself.
 class EIBError : public Exception {
 public:
-    EIBError(QString message, long gdsCode, long sqlCode)
-        : Exception(std::move(message)), gdsCode_(gdsCode), sqlCode_(sqlCode) {}
+    EIBError(QString message, long gdsCode, long sqlCode, std::vector<long> gdsCodes = {})
+        : Exception(std::move(message)), gdsCode_(gdsCode), sqlCode_(sqlCode),
+          gdsCodes_(std::move(gdsCodes)) {
+        if (gdsCodes_.empty() && gdsCode_ != 0) gdsCodes_.push_back(gdsCode_);
+    }
     long GdsCode() const { return gdsCode_; }
     long SqlCode() const { return sqlCode_; }
+    const std::vector<long>& GdsCodes() const { return gdsCodes_; }
+    // Whether the database refused the row itself: a constraint the row breaks (a duplicate
+    // primary or unique key, a foreign key, a CHECK, NOT NULL or another validation, an exception
+    // raised by a trigger) or a value that does not fit its column. A lock or update conflict, an
+    // I/O error or full disk, a lost or shut-down attachment, an internal error and the client's
+    // own errors are no refusal, even when a constraint code rides along.
+    bool IsRefusal() const;
 
 private:
     long gdsCode_;
     long sqlCode_;
+    std::vector<long> gdsCodes_;
 };
+
+// Whether a failure belongs to one row, so that a guard around that row may report it and go on:
+// a refusal by the database, or one of our own errors about the row's values (a conversion, a
+// range, a required field). A failure of the database that is no refusal, or any exception that
+// is not ours, must end the run: the next row would only meet it again.
+inline bool IsRowFailure(const std::exception& e) {
+    if (auto* ib = dynamic_cast<const EIBError*>(&e)) return ib->IsRefusal();
+    return dynamic_cast<const Exception*>(&e) != nullptr;
+}
 
 // The message of any exception that reaches an event handler's boundary.
 inline QString ExceptionMessage(const std::exception& e) {
