@@ -158,17 +158,29 @@ int TClientDataSet::ApplyUpdates(int /*maxErrors*/) {
     if (table_.isEmpty()) Fail("Cannot apply updates: no table to write to");
     // Connection failures are not refusals of a row: let them end the caller's work.
     tr_.EnsureStarted();
-    std::vector<Change> pending;
-    pending.swap(log_);
     int refused = 0;
-    for (const Change& c : pending) {
-        try {
-            ApplyChange(c);
-        } catch (const Exception& e) {
-            ++refused;
-            if (refusals_) refusals_->Record(table_, KeyText(rows_[c.row]), e.Message());
+    size_t sent = 0;
+    try {
+        for (; sent < log_.size(); ++sent) {
+            try {
+                ApplyChange(log_[sent]);
+            } catch (const EIBError& e) {
+                if (!e.IsRefusal()) throw;
+                ++refused;
+                if (refusals_) refusals_->Record(table_, KeyText(rows_[log_[sent].row]), e.Message());
+            }
         }
+    } catch (...) {
+        // Any other failure ends the apply and the caller's work. The rows sent before it stay
+        // written; the failed row and the rows after it were not written and are dropped from the
+        // log and from the set, as CancelUpdates drops them: a later apply must not send them
+        // ahead of the rows a later run posts again from the same source, and the set's own
+        // searches must not find them as if they were stored.
+        log_.erase(log_.begin(), log_.begin() + static_cast<std::ptrdiff_t>(sent));
+        CancelUpdates();
+        throw;
     }
+    log_.clear();
     return refused;
 }
 

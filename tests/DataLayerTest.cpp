@@ -6,7 +6,9 @@
 #include "TestSupport.h"
 #include "Text.h"
 
+#include <QFileInfo>
 #include <cmath>
+#include <optional>
 
 namespace {
 constexpr TFieldDef kPessoaFields[] = {
@@ -296,8 +298,120 @@ TEST_F(DataLayer, ALockHeldByAnotherAttachmentFailsAtOnce) {
     } catch (const EIBError& e) {
         EXPECT_TRUE(e.Message().contains("lock conflict") || e.Message().contains("update conflicts"))
             << e.Message().toStdString();
+        EXPECT_FALSE(e.IsRefusal()); // the row may be written once the other transaction ends
     }
     holder.Rollback();
+}
+
+// Each kind of row the database itself refuses is recorded with the database's message and taken
+// out of the log, and the row posted after it is written by the same apply.
+TEST_F(DataLayer, EveryKindOfRowTheDatabaseRefusesIsRecordedAndTheNextRowWritten) {
+    Kelmor().Exec("CREATE TABLE T_PAI (ID INTEGER NOT NULL PRIMARY KEY)");
+    Kelmor().Exec("INSERT INTO T_PAI VALUES (1)");
+    Kelmor().Exec("CREATE TABLE T_REGRA (ID INTEGER NOT NULL PRIMARY KEY, PAI INTEGER REFERENCES T_PAI, "
+                  "QTD INTEGER CHECK (QTD >= 0), NOME VARCHAR(20) NOT NULL, CURTO VARCHAR(3), "
+                  "COD INTEGER UNIQUE, MIL SMALLINT)");
+    Kelmor().Exec("CREATE EXCEPTION E_RESERVADO 'nome reservado'");
+    // The database computes a value that must fit its column, and refuses a name by a rule of its own.
+    Kelmor().Exec("CREATE TRIGGER T_REGRA_BI FOR T_REGRA BEFORE INSERT AS BEGIN NEW.MIL = NEW.QTD * 1000; "
+                  "IF (NEW.NOME = 'RESERVADO') THEN EXCEPTION E_RESERVADO; END");
+    // The fields let every value through: what is refused, the database refuses.
+    static constexpr TFieldDef kRegraFields[] = {
+        {.name = "ID", .type = TFieldType::ftInteger, .required = true},
+        {.name = "PAI", .type = TFieldType::ftInteger},
+        {.name = "QTD", .type = TFieldType::ftInteger},
+        {.name = "NOME", .type = TFieldType::ftString, .size = 20},
+        {.name = "CURTO", .type = TFieldType::ftString, .size = 20},
+        {.name = "COD", .type = TFieldType::ftInteger},
+    };
+    const TClientDataSetDef regras{"CDS_REGRA", "SELECT * FROM T_REGRA WHERE ID = 0", "T_REGRA", "ID",
+                                   kRegraFields};
+    TClientDataSet cds(regras, db, tr, &refusals);
+    cds.Open();
+    auto add = [&](int id, TValue pai, TValue qtd, TValue nome, TValue curto, TValue cod) {
+        cds.Insert();
+        cds.FieldByName("ID").SetAsInteger(id);
+        cds.FieldByName("PAI").SetValue(pai);
+        cds.FieldByName("QTD").SetValue(qtd);
+        cds.FieldByName("NOME").SetValue(nome);
+        cds.FieldByName("CURTO").SetValue(curto);
+        cds.FieldByName("COD").SetValue(cod);
+        cds.Post();
+    };
+    add(1, int64_t(1), int64_t(1), QString("PRIMEIRO"), QString("ABC"), int64_t(1));
+    ASSERT_EQ(cds.ApplyUpdates(0), 0);
+    const struct {
+        const char* kind;
+        int id;
+        TValue pai, qtd, nome, curto, cod;
+        const char* message;
+    } cases[] = {
+        {"primary key", 1, {}, {}, QString("X"), {}, {}, "violation of PRIMARY or UNIQUE KEY"},
+        {"unique key", 2, {}, {}, QString("X"), {}, int64_t(1), "violation of PRIMARY or UNIQUE KEY"},
+        {"foreign key", 3, int64_t(9), {}, QString("X"), {}, {}, "violation of FOREIGN KEY constraint"},
+        {"check", 4, {}, int64_t(-1), QString("X"), {}, {}, "violates CHECK constraint"},
+        {"not null", 5, {}, {}, {}, {}, {}, "validation error for column"},
+        {"too long", 6, {}, {}, QString("X"), QString("ABCD"), {}, "string right truncation"},
+        {"overflow", 7, {}, int64_t(40), QString("X"), {}, {}, "numeric value is out of range"},
+        {"trigger", 8, {}, {}, QString("RESERVADO"), {}, {}, "nome reservado"},
+    };
+    for (const auto& c : cases) {
+        refusals.Clear();
+        add(c.id, c.pai, c.qtd, c.nome, c.curto, c.cod);
+        add(100 + c.id, {}, {}, QString(c.kind), {}, {});
+        try {
+            EXPECT_EQ(cds.ApplyUpdates(0), 1) << c.kind;
+        } catch (const EIBError& e) {
+            ADD_FAILURE() << c.kind << " ended the apply: " << e.what();
+        }
+        EXPECT_EQ(cds.ChangeCount(), 0) << c.kind;
+        EXPECT_EQ(refusals.Count("T_REGRA"), 1) << c.kind;
+        EXPECT_TRUE(refusals.Summary().contains(c.message))
+            << c.kind << ": " << refusals.Summary().toStdString();
+    }
+    tr.CommitRetaining();
+    EXPECT_EQ(Kelmor().Lines("SELECT ID, NOME FROM T_REGRA ORDER BY ID"),
+              QStringList({"1|PRIMEIRO", "101|primary key", "102|unique key", "103|foreign key", "104|check",
+                           "105|not null", "106|too long", "107|overflow", "108|trigger"}));
+}
+
+// A full disk is no refusal of the row being written: the apply ends with the database's message
+// and records nothing. What it wrote stays; the row it could not write leaves the log and the set,
+// so that nothing is sent twice and, once there is room, the row is written exactly once.
+TEST_F(DataLayer, AFailingDiskEndsTheApplyWithItsMessageAndKeepsWhatWasWritten) {
+    DetachHelpers();
+    SetPageBuffers(KelmorPath(), 50);
+    TClientDataSet cds(kPessoas, db, tr, &refusals);
+    cds.Open();
+    Add(cds, 1, "ANTES");
+    ASSERT_EQ(cds.ApplyUpdates(0), 0);
+    tr.CommitRetaining();
+    int id = 2;
+    std::optional<EIBError> failure;
+    {
+        FileSizeLimit full(QFileInfo(KelmorPath()).size()); // the destination cannot grow
+        try {
+            for (; id < 200000; ++id) {
+                Add(cds, id, QString::number(id));
+                if (cds.ApplyUpdates(0) != 0) break;
+            }
+        } catch (const EIBError& e) {
+            failure = e;
+        }
+    }
+    ASSERT_TRUE(failure) << "row " << id << ": " << refusals.Summary().toStdString();
+    EXPECT_FALSE(failure->IsRefusal());
+    EXPECT_TRUE(failure->Message().startsWith("I/O error during \"write\"")) << failure->what();
+    EXPECT_TRUE(refusals.IsEmpty());
+    EXPECT_EQ(cds.ChangeCount(), 0);
+    EXPECT_EQ(cds.RecordCount(), id - 1);
+    EXPECT_FALSE(cds.Locate("ID", {int64_t(id)}, loNone));
+    EXPECT_EQ(Kelmor().Count("T_PESSOA"), 1); // the committed prefix; the rest waits in the transaction
+    Add(cds, id, "DE NOVO");
+    EXPECT_EQ(cds.ApplyUpdates(0), 0);
+    tr.CommitRetaining();
+    EXPECT_EQ(Kelmor().Lines("SELECT COUNT(*), MIN(ID), MAX(ID) FROM T_PESSOA"),
+              QStringList({QString("%1|1|%1").arg(id)}));
 }
 
 TEST_F(DataLayer, AMissingFileRaisesTheClientsErrorNamingIt) {

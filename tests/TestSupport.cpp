@@ -185,7 +185,8 @@ void SetPageBuffers(const QString& path, int pages) {
     const QByteArray file = QFile::encodeName(path);
     ISC_STATUS_ARRAY st;
     isc_db_handle handle = 0;
-    if (isc_attach_database(st, 0, file.constData(), &handle, static_cast<short>(dpb.size()), dpb.constData()))
+    if (isc_attach_database(st, 0, file.constData(), &handle, static_cast<short>(dpb.size()),
+                            dpb.constData()))
         RaiseStatus(st);
     if (isc_detach_database(st, &handle)) RaiseStatus(st);
 }
