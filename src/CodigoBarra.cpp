@@ -36,9 +36,12 @@ void Tfrm_Importacao::btn_CodigoBarraClick(QObject*) {
                     destino.Open();
                 }
             } catch (const std::exception& e) {
+                destino.Cancel();
+                // A failure of the database that is no refusal ends the command: every later bar
+                // code would meet it too.
+                if (!IsRowFailure(e)) throw;
                 // The bar code is dropped and the next one goes on; the loss is still counted.
                 Recusas.Record(destino.TableName(), codigo, ExceptionMessage(e));
-                destino.Cancel();
                 destino.Close();
                 destino.Open();
             }

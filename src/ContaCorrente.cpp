@@ -4,6 +4,8 @@
 #include "Text.h"
 #include "uImportacao.h"
 
+#include <exception>
+
 namespace {
 
 // What an entry's type makes of it.
@@ -55,6 +57,30 @@ void Preencher(TClientDataSet& cds, Fill fill) {
     }
 }
 
+// An entry's receivable and instalment are posted first and applied together. When a failure
+// ends the run in between, what they posted but did not write is dropped: a later run writes the
+// entry again from the source, and a change log must not send it a second time.
+class DescarteSeFalhar {
+public:
+    DescarteSeFalhar(TClientDataSet& conta, TClientDataSet& parcela) : conta_(conta), parcela_(parcela) {}
+    DescarteSeFalhar(const DescarteSeFalhar&) = delete;
+    DescarteSeFalhar& operator=(const DescarteSeFalhar&) = delete;
+    ~DescarteSeFalhar() {
+        if (std::uncaught_exceptions() == excecoes_) return;
+        try {
+            conta_.CancelUpdates();
+            parcela_.CancelUpdates();
+        } catch (...) {
+            // the failure on its way out is the one to report
+        }
+    }
+
+private:
+    TClientDataSet& conta_;
+    TClientDataSet& parcela_;
+    const int excecoes_ = std::uncaught_exceptions();
+};
+
 } // namespace
 
 void Tfrm_Importacao::MigrarContaCorrente() {
@@ -103,6 +129,7 @@ void Tfrm_Importacao::MigrarContaCorrente() {
         const TCurrency valor = ValorLancamento(campo("LAN_VALOR_LANC").AsCurrency(), tipo);
         const TDateTime vencimento = campo("LAN_DATA_VENCTO").AsDateTime();
 
+        DescarteSeFalhar descarte(CDS_CRE, CDS_PCR);
         CDS_CRE.Insert();
         Preencher(CDS_CRE, [&] {
             cre("CRE_PK_CONTAARECEBER").SetAsInteger(ProximoCodigo("GEN_CRE_PK_CONTAARECEBER"));

@@ -1,7 +1,8 @@
 // Step 4: every legacy product with a description becomes an item of company 1 with its company
 // and storage-location rows, its sale price, cost history and stock balance when positive, and a
 // link to its supplier when the destination knows that supplier. Each product is guarded on its
-// own: a failure names the product and the step goes on with the next one.
+// own: a failure of its rows names the product and the step goes on with the next one; a failure
+// of the database itself ends the run.
 #include "Padroes.h"
 #include "Text.h"
 #include "uImportacao.h"
@@ -187,7 +188,8 @@ void IncluirItemFornecedor(Tfrm_Importacao& f, int fornecedor) {
 }
 
 // The link is written only for a supplier the destination holds. A code that is not a number
-// fails the product; a link that fails is dropped quietly with the set's unapplied changes.
+// fails the product; a link whose row fails is dropped quietly with the set's unapplied changes,
+// while a failure of the database itself ends the run.
 void VincularFornecedor(Tfrm_Importacao& f) {
     const int fornecedor = StrToInt(f.CDS_ORIGEM_PRODUTO.FieldByName("ITE_CODIGO_FORNE").AsString());
     if (fornecedor <= 0) return;
@@ -197,8 +199,9 @@ void VincularFornecedor(Tfrm_Importacao& f) {
     if (f.QR_DEST.IsEmpty()) return;
     try {
         IncluirItemFornecedor(f, fornecedor);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         f.CDS_ITEMFORNECEDOR.CancelUpdates();
+        if (!IsRowFailure(e)) throw;
     }
 }
 
@@ -245,12 +248,15 @@ void Tfrm_Importacao::MigrarProdutos() {
                 c.marca = RegistrarMarca();
                 application_.ProcessMessages();
                 GravarProduto(*this, c);
-            } catch (const std::exception&) {
+            } catch (const std::exception& e) {
                 // Nothing is rolled back, but a row the failure left half-filled is dropped.
                 for (TClientDataSet* cds : conjuntos)
                     cds->Cancel();
                 for (TIBTable* tbl : tabelas)
                     tbl->Cancel();
+                // A failure of the database that is no refusal ends the run: every later product
+                // would meet it too.
+                if (!IsRowFailure(e)) throw;
                 application_.ShowMessage("Falha ao incluir produto " +
                                          Trim(origem.FieldByName("ITE_CODIGO").AsString()) + "-" + descricao);
             }

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 
 namespace {
 struct Legado {
@@ -361,4 +362,38 @@ TEST_F(Produtos, SetsAreEmptiedAfterTheir501stRowAndTheItemSetsTogether) {
     EXPECT_EQ(Kelmor().Count("SCA_SALDOITEMEMPRESA"), 502);
     EXPECT_EQ(Kelmor().Count("SCA_ITEMFORNECEDOR"), 501);
     EXPECT_EQ(Kelmor().Count("SCA_ITEMFORNECEDOR", "IFO_CODIGO_ITEM = 501"), 0);
+}
+
+// A full disk is no failure of one product: the run ends with the database's message at once
+// instead of reporting every later product as failed, and what was committed before stays.
+TEST_F(Produtos, AFailingDiskEndsTheRunWithItsMessage) {
+    Classificacao("01");
+    Loja().Exec(
+        "EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= 1500) DO BEGIN "
+        "INSERT INTO LJ_ITENS (ITE_CODIGO, ITE_CODIGO_ESTAB, ITE_CODIGO_FORNE, ITE_CODIGO_GRUPO, "
+        "ITE_CODIGO_SUBGRUPO, ITE_CODIGO_COLECAO, ITE_CODIGO_UNIDADE, ITE_DESCRICAO, ITE_CUSTO_LIQUIDO, "
+        "ITE_SALDO_TOTAL) VALUES ('P' || LPAD(:I, 4, '0'), '01', '0', '1', '1', '1', 'UN', 'PRODUTO ' || :I, "
+        "1, 1); I = I + 1; END END");
+    DetachHelpers();
+    SetPageBuffers(KelmorPath(), 50); // pages are written while products are, not only at commits
+    Form();
+    {
+        FileSizeLimit full(QFileInfo(KelmorPath()).size());
+        RunProducts();
+    }
+    ASSERT_EQ(boxes.size(), 1u) << boxes.front().text.toStdString() << " ... "
+                                << boxes.back().text.toStdString();
+    EXPECT_EQ(boxes[0].icon, TMsgIcon::Error);
+    EXPECT_TRUE(boxes[0].text.startsWith("I/O error during \"write\"")) << boxes[0].text.toStdString();
+    // The look-ups the first product created were committed at once; the products written after
+    // them wait in the transaction, which closing the window commits.
+    EXPECT_EQ(Kelmor().Count("SCA_GRUPOPRODUTOS"), 1);
+    EXPECT_EQ(Kelmor().Count("SCA_ITEM"), 0);
+    CloseForm();
+    // The products before the failure, in their order, and none after it.
+    const int64_t itens = Kelmor().Count("SCA_ITEM");
+    EXPECT_GT(itens, 0);
+    EXPECT_LT(itens, 1500);
+    EXPECT_EQ(Str(Kelmor().Scalar("SELECT MAX(ITE_REFERENCIA) FROM SCA_ITEM")),
+              QString("P%1").arg(itens, 4, 10, QChar('0')));
 }
