@@ -185,6 +185,8 @@ private:
     // Runs the run or a command as the one job: buttons disabled, closing refused, refused rows
     // counted and reported at its end.
     void RunJob(const std::function<void()>& job);
+    // Drops the clicks, keys and close requests that waited while a job worked.
+    void DiscardWaitingInput();
     void SetButtonsEnabled(bool on);
 
     TApplication& application_;

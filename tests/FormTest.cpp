@@ -4,10 +4,15 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QStatusBar>
 #include <QThread>
+#include <QTimer>
+#include <QWindow>
 
 namespace {
 class Janela : public MigrationTest {
@@ -38,6 +43,35 @@ private:
     Tfrm_Importacao& form_;
     std::vector<ShownBox>& log_;
 };
+
+// The operator, at the first statement the destination runs during a job: what `act` posts
+// waits, as a click or a key does, until the job lets messages through or ends.
+class OperatorDuringJob : public TStatementObserver {
+public:
+    explicit OperatorDuringJob(std::function<void()> act) : act_(std::move(act)) {}
+    void Executed(const QString&, std::span<const TValue>) override {
+        if (act_) std::exchange(act_, {})();
+    }
+    void Committed(bool) override {}
+    bool Acted() const { return !act_; }
+
+private:
+    std::function<void()> act_;
+};
+
+void Click(QWidget* w) {
+    const QPointF at(6, w->height() / 2.0); // on a check box's square, not beyond its caption
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+        QCoreApplication::postEvent(
+            w, new QMouseEvent(type, at, w->mapToGlobal(at), Qt::LeftButton,
+                               type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                               Qt::NoModifier));
+}
+
+void PressSpace(QWidget* w) {
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
+        QCoreApplication::postEvent(w, new QKeyEvent(type, Qt::Key_Space, Qt::NoModifier, " "));
+}
 } // namespace
 
 TEST_F(Janela, WindowLayoutFollowsTheFormDefinition) {
@@ -175,4 +209,54 @@ TEST_F(Janela, WhileAJobRunsTheButtonsAreDisabledAndTheWindowDoesNotClose) {
     EXPECT_TRUE(f.btn_CodigoBarra->isEnabled());
     f.close();
     EXPECT_FALSE(f.isVisible());
+}
+
+TEST_F(Janela, InputGivenDuringAJobActsOnlyWhenTheJobLetsItThrough) {
+    Loja().Exec(
+        "INSERT INTO LJ_FUNC (FUN_CODIGO, FUN_CODIGO_ESTAB, FUN_DESCRICAO) VALUES ('001', '01', 'ANA')");
+    Loja().Exec("INSERT INTO LJ_BARRA (BAR_CODIGO, BAR_CODIGO_ITEM, BAR_CODIGO_FORNE, BAR_CODIGO_ESTAB) "
+                "VALUES ('7891234567895', '1', '1', '01')");
+    Tfrm_Importacao& f = Form();
+    OnlySteps({f.chk_Funcionarios, f.chk_Vendas});
+    auto during = [&f](OperatorDuringJob& op, QPushButton* button) {
+        f.DB_DESTINO.SetObserver(&op);
+        button->click();
+        f.DB_DESTINO.SetObserver(nullptr);
+        EXPECT_TRUE(op.Acted());
+    };
+
+    // The run lets messages through at every record: the box un-ticked meanwhile skips its step.
+    OperatorDuringJob untick([&f] { Click(f.chk_Vendas); });
+    during(untick, f.Button1);
+    EXPECT_FALSE(f.chk_Vendas->isChecked());
+    EXPECT_FALSE(f.CDS_ORIGEM_VEN.Active());
+    ASSERT_EQ(Kelmor().Count("SCA_FUNCIONARIO"), 1);
+
+    // The bar-code command lets none through: a second run, box clicks and keys, a request to
+    // close are dropped when it ends; a timer that came due meanwhile still fires.
+    bool timerFired = false;
+    OperatorDuringJob impatient([&f, &timerFired] {
+        Click(f.Button1);
+        Click(f.cb_Cliente);
+        PressSpace(f.chk_Vendas);
+        QCoreApplication::postEvent(f.windowHandle(), new QCloseEvent);
+        QTimer::singleShot(0, &f, [&timerFired] { timerFired = true; });
+    });
+    during(impatient, f.btn_CodigoBarra);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_TRUE(boxes.empty()) << boxes.front().text.toStdString(); // no second run met the employee
+    EXPECT_EQ(Kelmor().Count("SCA_FUNCIONARIO"), 1);
+    EXPECT_TRUE(timerFired);
+    EXPECT_TRUE(f.chk_Funcionarios->isChecked());
+    EXPECT_FALSE(f.cb_Cliente->isChecked());
+    EXPECT_FALSE(f.chk_Vendas->isChecked());
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_TRUE(f.DB_DESTINO.Connected());
+    EXPECT_TRUE(f.Button1->isEnabled());
+
+    // Input given once the job ended acts again.
+    Click(f.cb_Cliente);
+    QApplication::processEvents();
+    EXPECT_TRUE(f.cb_Cliente->isChecked());
 }
