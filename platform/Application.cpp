@@ -6,6 +6,64 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QWidget>
+#include <QWindow>
+
+namespace {
+// Input by which the operator acts on the window: clicks, keys, the wheel, a request to close.
+bool IsOperatorInput(QEvent::Type type) {
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::Close:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// While it lives, operator input addressed to the window, its native window or a widget inside
+// it is dropped; every other event (paint, timers, posted work) is delivered as usual.
+class InputDiscarder : public QObject {
+public:
+    explicit InputDiscarder(QWidget& window) : window_(window) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~InputDiscarder() override { QCoreApplication::instance()->removeEventFilter(this); }
+    InputDiscarder(const InputDiscarder&) = delete;
+    InputDiscarder& operator=(const InputDiscarder&) = delete;
+
+protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override {
+        if (!IsOperatorInput(event->type()) || !Addressed(receiver)) return false;
+        event->ignore(); // a close request left accepted would still close the window
+        return true;
+    }
+
+private:
+    bool Addressed(QObject* receiver) const {
+        if (receiver == window_.windowHandle()) return true;
+        if (!receiver->isWidgetType()) return false;
+        auto* widget = static_cast<QWidget*>(receiver);
+        return widget == &window_ || window_.isAncestorOf(widget);
+    }
+
+    QWidget& window_;
+};
+
+// Long enough to deliver what waits; a timer that keeps coming due cannot hold the job's end.
+constexpr int kDiscardMs = 200;
+} // namespace
 
 void TQtMessageBoxes::Show(const QString& text, TMsgIcon icon) {
     QMessageBox box(icon == TMsgIcon::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
@@ -18,6 +76,11 @@ TApplication::TApplication(QString exeName, std::unique_ptr<TMessageBoxes> boxes
 
 void TApplication::ProcessMessages() {
     QCoreApplication::processEvents();
+}
+
+void TApplication::DiscardWaitingInput(QWidget& window) {
+    InputDiscarder discarder(window);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, kDiscardMs);
 }
 
 QString ErrorBoxText(const QString& message) {

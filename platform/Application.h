@@ -6,6 +6,8 @@
 #include <exception>
 #include <memory>
 
+class QWidget;
+
 enum class TMsgIcon { None, Information, Error };
 
 class TMessageBoxes {
@@ -30,6 +32,10 @@ public:
     const QString& ExeName() const { return exeName_; }
     // Handles the window messages that are waiting, then returns.
     void ProcessMessages();
+    // Handles what is waiting too, but drops the operator's input addressed to the window or a
+    // widget inside it (clicks, keys, the wheel, a request to close); paint, timers and posted
+    // work are delivered as usual.
+    void DiscardWaitingInput(QWidget& window);
     void ShowMessage(const QString& text) { boxes_->Show(text, TMsgIcon::None); }
     // The default error box: the message with a full stop unless it ends in one or in a
     // character of a lower code.

@@ -9,64 +9,9 @@
 #include <QLabel>
 #include <QScreen>
 #include <QShowEvent>
-#include <QWindow>
 
 namespace {
 const QStringList kConnectionParams{"user_name=SYSDBA", "password=plumtorch", "lc_ctype=WIN1252"};
-
-// Input by which the operator acts on the window: clicks, keys, the wheel, a request to close.
-bool IsOperatorInput(QEvent::Type type) {
-    switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::ContextMenu:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::Close:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// While it lives, operator input addressed to the window, its native window or a widget inside
-// it is dropped; every other event (paint, timers, posted work) is delivered as usual.
-class InputDiscarder : public QObject {
-public:
-    explicit InputDiscarder(QWidget& window) : window_(window) {
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-    ~InputDiscarder() override { QCoreApplication::instance()->removeEventFilter(this); }
-    InputDiscarder(const InputDiscarder&) = delete;
-    InputDiscarder& operator=(const InputDiscarder&) = delete;
-
-protected:
-    bool eventFilter(QObject* receiver, QEvent* event) override {
-        if (!IsOperatorInput(event->type()) || !Addressed(receiver)) return false;
-        event->ignore(); // a close request left accepted would still close the window
-        return true;
-    }
-
-private:
-    bool Addressed(QObject* receiver) const {
-        if (receiver == window_.windowHandle()) return true;
-        if (!receiver->isWidgetType()) return false;
-        auto* widget = static_cast<QWidget*>(receiver);
-        return widget == &window_ || window_.isAncestorOf(widget);
-    }
-
-    QWidget& window_;
-};
-
-// Long enough to deliver what waits; a timer that keeps coming due cannot hold the job's end.
-constexpr int kDiscardMs = 200;
 } // namespace
 
 Tfrm_Importacao::Tfrm_Importacao(TApplication& application, QWidget* parent)
@@ -219,10 +164,9 @@ void Tfrm_Importacao::RunJob(const std::function<void()>& job) {
 void Tfrm_Importacao::DiscardWaitingInput() {
     // What the operator did while the job held the window (the bar-code command lets no message
     // through) waits for it: a click on "REALIZAR IMPORTAÇÃO" would start a second run, a click on
-    // a step box would change the next run, a close request would close it. Such input is
-    // delivered now, before the buttons come back, and dropped; the rest of what waits is not.
-    InputDiscarder discarder(*this);
-    QCoreApplication::processEvents(QEventLoop::AllEvents, kDiscardMs);
+    // a step box would change the next run, a close request would close it. It is dropped before
+    // the buttons come back; the rest of what waits is delivered.
+    application_.DiscardWaitingInput(*this);
 }
 
 void Tfrm_Importacao::showEvent(QShowEvent* event) {
