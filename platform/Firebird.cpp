@@ -55,18 +55,8 @@ bool CurrencyToScaled(TCurrency c, int decimals, int64_t& scaled) {
     return !__builtin_mul_overflow(c.units, Pow10(decimals - 4), &scaled);
 }
 
-// A parameter value as its range error names it.
-QString ParamText(const TValue& v) {
-    if (auto p = std::get_if<QString>(&v)) return *p;
-    if (auto p = std::get_if<int64_t>(&v)) return QString::number(*p);
-    if (auto p = std::get_if<TCurrency>(&v)) return p->ToString();
-    if (auto p = std::get_if<double>(&v)) return QString::number(*p, 'g', 17);
-    if (auto p = std::get_if<TDateTime>(&v)) return QString::number(p->value, 'g', 17);
-    return {};
-}
-
 [[noreturn]] void ParamOutOfRange(const TValue& v, int index) {
-    throw EParameterRangeError(ParamText(v), index);
+    throw EParameterRangeError(ValueText(v), index);
 }
 
 void Check(const ISC_STATUS* status) {

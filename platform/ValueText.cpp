@@ -2,15 +2,6 @@
 
 #include "Text.h"
 
-QString ValueText(const TValue& v) {
-    if (auto p = std::get_if<QString>(&v)) return *p;
-    if (auto p = std::get_if<int64_t>(&v)) return QString::number(*p);
-    if (auto p = std::get_if<TCurrency>(&v)) return p->ToString();
-    if (auto p = std::get_if<double>(&v)) return QString::number(*p, 'g', 17);
-    if (auto p = std::get_if<TDateTime>(&v)) return QString::number(p->value, 'g', 17);
-    return {};
-}
-
 QString SearchKeyOf(const std::vector<const TField*>& fields, const std::vector<TValue>& values,
                     bool caseInsensitive) {
     QString key;

@@ -5,8 +5,6 @@
 
 #include <vector>
 
-// The value as readable text (NULL is the empty text).
-QString ValueText(const TValue& v);
 // One search key over several fields: each value in the field's own type, text upper-cased when
 // the search ignores case, NULL apart from every text.
 QString SearchKeyOf(const std::vector<const TField*>& fields, const std::vector<TValue>& values,

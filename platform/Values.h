@@ -66,3 +66,6 @@ using TValue = std::variant<std::monostate, int64_t, double, TCurrency, TDateTim
 inline bool IsNull(const TValue& v) {
     return std::holds_alternative<std::monostate>(v);
 }
+
+// The value as readable text (NULL is the empty text).
+QString ValueText(const TValue& v);
