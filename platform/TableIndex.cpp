@@ -173,11 +173,11 @@ void TTableIndex::Load() {
 
 void TTableIndex::Unload() {
     loaded_ = false;
-    rows_.clear();
-    rows_.shrink_to_fit();
-    next_.clear();
-    next_.shrink_to_fit();
-    chains_.clear();
+    // Let go of the memory at once; a table changed row by row (the brand command updates every
+    // product) finds nothing left to clear after the first time.
+    rows_ = {};
+    next_ = {};
+    chains_ = {};
 }
 
 void TTableIndex::Append(std::vector<TValue>& fetched) {
