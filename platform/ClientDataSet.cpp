@@ -44,8 +44,10 @@ void TClientDataSet::DoOpen() {
             if (auto text = std::get_if<QString>(&v)) {
                 QSet<QString>& shared = seen[f->Index()];
                 auto it = shared.constFind(*text);
-                if (it != shared.constEnd()) *text = *it;
-                else if (shared.size() < kSharedPerColumn) shared.insert(*text);
+                if (it != shared.constEnd())
+                    *text = *it;
+                else if (shared.size() < kSharedPerColumn)
+                    shared.insert(*text);
             }
             row[f->Index()] = std::move(v);
         }
@@ -90,66 +92,55 @@ QString TClientDataSet::KeyText(const TRow& row) const {
     return parts.join(';');
 }
 
-const QString& TClientDataSet::StatementFor(const Change& c) {
-    // Rows that set the same columns share one statement text, built once.
+const TClientDataSet::Statement& TClientDataSet::StatementFor(const Change& c) {
+    // Rows that set the same columns share one statement, built once.
     std::string key(c.assigned.begin(), c.assigned.end());
     key += c.inserted ? 'I' : 'U';
-    auto it = statementTexts_.find(key);
-    if (it != statementTexts_.end()) return it->second;
-    QStringList cols;
+    auto it = statements_.find(key);
+    if (it != statements_.end()) return it->second;
+    Statement st;
     for (const auto& f : Fields())
-        if (c.assigned[f->Index()]) cols << f->FieldName();
-    QString sql;
+        if (c.assigned[f->Index()]) st.columns << f->FieldName();
     if (c.inserted) {
         QStringList marks;
-        for (qsizetype i = 0; i < cols.size(); ++i)
+        for (qsizetype i = 0; i < st.columns.size(); ++i)
             marks << "?";
-        sql = QString("INSERT INTO %1 (%2) VALUES (%3)").arg(table_, cols.join(", "), marks.join(", "));
-    } else if (!cols.isEmpty()) {
+        st.sql =
+            QString("INSERT INTO %1 (%2) VALUES (%3)").arg(table_, st.columns.join(", "), marks.join(", "));
+    } else if (!st.columns.isEmpty()) {
         QStringList sets, where;
-        for (const QString& col : cols)
+        for (const QString& col : st.columns)
             sets << col + " = ?";
         for (const QString& k : keyFields_)
             where << k + " = ?";
-        sql = QString("UPDATE %1 SET %2 WHERE %3").arg(table_, sets.join(", "), where.join(" AND "));
+        st.sql = QString("UPDATE %1 SET %2 WHERE %3").arg(table_, sets.join(", "), where.join(" AND "));
     }
-    return statementTexts_.emplace(std::move(key), sql).first->second;
+    return statements_.emplace(std::move(key), std::move(st)).first->second;
 }
 
 void TClientDataSet::ApplyChange(const Change& c) {
-    const QString& sql = StatementFor(c);
-    if (sql.isEmpty()) return; // an edit that changed nothing
+    const Statement& statement = StatementFor(c);
+    if (statement.sql.isEmpty()) return; // an edit that changed nothing
     const TRow& row = rows_[c.row];
     std::vector<TValue> params;
     for (const auto& f : Fields())
         if (c.assigned[f->Index()]) params.push_back(row[f->Index()]);
     if (!c.inserted) params.insert(params.end(), c.oldKey.begin(), c.oldKey.end());
-    FbStatement& st = db_.Prepare(sql, tr_);
+    FbStatement& st = db_.Prepare(statement.sql, tr_);
     try {
         db_.Execute(st, tr_, params);
     } catch (const EParameterRangeError& e) {
         // The statement knows its parameters by position: set columns first, then the key.
-        QStringList columns;
-        for (const auto& f : Fields())
-            if (c.assigned[f->Index()]) columns << f->FieldName();
-        columns += keyFields_;
-        throw e.ForColumn(columns.value(e.Index()));
+        throw e.ForColumn((statement.columns + keyFields_).value(e.Index()));
     }
     if (!c.inserted && st.RowsAffected() == 0)
         throw EDatabaseError("Record not found or changed by another user");
-    TellWrite(c, params);
-}
-
-void TClientDataSet::TellWrite(const Change& c, std::span<const TValue> params) {
+    // What the change wrote, for what the connection's listeners hold of the table.
     if (!db_.HasWriteListeners()) return;
-    if (!c.inserted) {
+    if (c.inserted)
+        db_.RowInserted(table_, statement.columns, params);
+    else
         db_.TableChanged(table_);
-        return;
-    }
-    QStringList cols;
-    for (const auto& f : Fields())
-        if (c.assigned[f->Index()]) cols << f->FieldName();
-    db_.RowInserted(table_, cols, params);
 }
 
 int TClientDataSet::ApplyUpdates(int /*maxErrors*/) {

@@ -65,10 +65,13 @@ private:
     void IndexRow(Index& index, int row);
     void RebuildIndexes();
     QString KeyText(const TRow& row) const;
+    // The statement of the rows that set these columns, with the columns it sets in order.
+    struct Statement {
+        QString sql;
+        QStringList columns;
+    };
     void ApplyChange(const Change& c);
-    // Tells the connection's listeners what an applied change wrote.
-    void TellWrite(const Change& c, std::span<const TValue> params);
-    const QString& StatementFor(const Change& c);
+    const Statement& StatementFor(const Change& c);
 
     TIBDatabase& db_;
     TIBTransaction& tr_;
@@ -78,5 +81,5 @@ private:
     std::vector<int> keyIndexes_;
     std::vector<Change> log_;
     std::vector<Index> indexes_;
-    std::unordered_map<std::string, QString> statementTexts_; // by the columns a change sets
+    std::unordered_map<std::string, Statement> statements_; // by the columns a change sets
 };

@@ -66,9 +66,9 @@ QString ToText(const TValue& v) {
 
 // A whole double as a 64-bit integer, or the range error of the field it was meant for.
 int64_t WholeToInt64(double whole, const TValue& v, const QString& field) {
-    constexpr double kTwoTo63 = 9223372036854775808.0;
-    if (!(whole >= -kTwoTo63 && whole < kTwoTo63)) OutOfRange(v, field); // NaN fails too
-    return static_cast<int64_t>(whole);
+    std::optional<int64_t> x = Int64FromWhole(whole);
+    if (!x) OutOfRange(v, field);
+    return *x;
 }
 
 // Fractions round half away from zero.

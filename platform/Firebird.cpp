@@ -68,6 +68,52 @@ void Check(const ISC_STATUS* status) {
 }
 } // namespace
 
+std::optional<int64_t> ParamScaled(const TValue& v, int decimals) {
+    if (auto p = std::get_if<TCurrency>(&v)) {
+        int64_t scaled = 0;
+        if (!CurrencyToScaled(*p, decimals, scaled)) return std::nullopt;
+        return scaled;
+    }
+    if (auto p = std::get_if<double>(&v)) {
+        if (decimals == 0) return Int64FromWhole(std::trunc(*p));
+        try {
+            return ParamScaled(TValue{TCurrency::FromDouble(*p)}, decimals);
+        } catch (const ERangeError&) {
+            return std::nullopt;
+        }
+    }
+    int64_t whole = 0;
+    if (auto p = std::get_if<int64_t>(&v))
+        whole = *p;
+    else if (auto p = std::get_if<QString>(&v))
+        whole = StrToInt64(*p);
+    else
+        throw EIBError("A date cannot be written into a numeric parameter", 0, 0);
+    int64_t scaled = 0;
+    if (__builtin_mul_overflow(whole, Pow10(decimals), &scaled)) return std::nullopt;
+    return scaled;
+}
+
+double ParamDouble(const TValue& v) {
+    if (auto p = std::get_if<double>(&v)) return *p;
+    if (auto p = std::get_if<int64_t>(&v)) return static_cast<double>(*p);
+    if (auto p = std::get_if<TCurrency>(&v)) return p->ToDouble();
+    if (auto p = std::get_if<TDateTime>(&v)) return p->value;
+    return std::get<QString>(v).toDouble();
+}
+
+QString ParamText(const TValue& v) {
+    if (auto p = std::get_if<QString>(&v)) return *p;
+    if (auto p = std::get_if<int64_t>(&v)) return QString::number(*p);
+    if (auto p = std::get_if<TCurrency>(&v)) return p->ToString();
+    return QString::number(ParamDouble(v), 'g', 17);
+}
+
+TDateTime ParamDateTime(const TValue& v) {
+    if (auto p = std::get_if<TDateTime>(&v)) return *p;
+    return TDateTime{ParamDouble(v)};
+}
+
 void RaiseStatus(const ISC_STATUS* status) {
     QStringList lines;
     char buf[1024];
@@ -327,60 +373,15 @@ void FbStatement::BindParams(std::span<const TValue> params) {
         }
         in_->ind[i] = 0;
         short type = static_cast<short>(v.sqltype & ~1);
-        auto asInt = [&]() -> int64_t {
-            if (auto p = std::get_if<int64_t>(&val)) return *p;
-            if (auto p = std::get_if<QString>(&val)) return StrToInt64(*p);
-            if (auto p = std::get_if<TCurrency>(&val)) return p->units / TCurrency::kScale;
-            if (auto p = std::get_if<double>(&val)) {
-                constexpr double kTwoTo63 = 9223372036854775808.0;
-                const double whole = std::trunc(*p);
-                if (!(whole >= -kTwoTo63 && whole < kTwoTo63)) ParamOutOfRange(val, i); // NaN too
-                return static_cast<int64_t>(whole);
-            }
-            throw EIBError("A date cannot be written into a numeric parameter", 0, 0);
-        };
-        // The value in units of the variable's last decimal place.
         auto asScaled = [&](int decimals) -> int64_t {
-            if (decimals == 0) return asInt();
-            int64_t scaled = 0;
-            if (std::holds_alternative<TCurrency>(val) || std::holds_alternative<double>(val)) {
-                TCurrency c;
-                try {
-                    c = std::holds_alternative<TCurrency>(val) ? std::get<TCurrency>(val)
-                                                               : TCurrency::FromDouble(std::get<double>(val));
-                } catch (const ERangeError&) {
-                    ParamOutOfRange(val, i);
-                }
-                if (!CurrencyToScaled(c, decimals, scaled)) ParamOutOfRange(val, i);
-            } else if (__builtin_mul_overflow(asInt(), Pow10(decimals), &scaled)) {
-                ParamOutOfRange(val, i);
-            }
-            return scaled;
-        };
-        auto asDouble = [&]() -> double {
-            if (auto p = std::get_if<double>(&val)) return *p;
-            if (auto p = std::get_if<int64_t>(&val)) return static_cast<double>(*p);
-            if (auto p = std::get_if<TCurrency>(&val)) return p->ToDouble();
-            if (auto p = std::get_if<TDateTime>(&val)) return p->value;
-            return std::get<QString>(val).toDouble();
-        };
-        auto asDateTime = [&]() -> TDateTime {
-            if (auto p = std::get_if<TDateTime>(&val)) return *p;
-            return TDateTime{asDouble()};
+            std::optional<int64_t> x = ParamScaled(val, decimals);
+            if (!x) ParamOutOfRange(val, i);
+            return *x;
         };
         switch (type) {
         case SQL_TEXT:
         case SQL_VARYING: {
-            QString s;
-            if (auto p = std::get_if<QString>(&val))
-                s = *p;
-            else if (auto p = std::get_if<int64_t>(&val))
-                s = QString::number(*p);
-            else if (auto p = std::get_if<TCurrency>(&val))
-                s = p->ToString();
-            else
-                s = QString::number(asDouble(), 'g', 17);
-            in_->text[i] = ToWin1252(s);
+            in_->text[i] = ToWin1252(ParamText(val));
             v.sqltype = SQL_TEXT | 1;
             v.sqllen = static_cast<ISC_SHORT>(in_->text[i].size());
             v.sqldata = in_->text[i].data();
@@ -402,28 +403,29 @@ void FbStatement::BindParams(std::span<const TValue> params) {
             *reinterpret_cast<ISC_INT64*>(v.sqldata) = asScaled(-v.sqlscale);
             break;
         case SQL_FLOAT:
-            *reinterpret_cast<float*>(v.sqldata) = static_cast<float>(asDouble());
+            *reinterpret_cast<float*>(v.sqldata) = static_cast<float>(ParamDouble(val));
             break;
         case SQL_DOUBLE:
         case SQL_D_FLOAT:
-            *reinterpret_cast<double*>(v.sqldata) = asDouble();
+            *reinterpret_cast<double*>(v.sqldata) = ParamDouble(val);
             break;
         case SQL_TYPE_DATE:
             *reinterpret_cast<ISC_DATE*>(v.sqldata) =
-                static_cast<ISC_DATE>(DatePart(asDateTime()) + kMjdOf18991230);
+                static_cast<ISC_DATE>(DatePart(ParamDateTime(val)) + kMjdOf18991230);
             break;
         case SQL_TYPE_TIME:
-            *reinterpret_cast<ISC_TIME*>(v.sqldata) = static_cast<ISC_TIME>(TimeOfDayUnits(asDateTime()));
+            *reinterpret_cast<ISC_TIME*>(v.sqldata) =
+                static_cast<ISC_TIME>(TimeOfDayUnits(ParamDateTime(val)));
             break;
         case SQL_TIMESTAMP: {
-            TDateTime dt = asDateTime();
+            TDateTime dt = ParamDateTime(val);
             auto* ts = reinterpret_cast<ISC_TIMESTAMP*>(v.sqldata);
             ts->timestamp_date = static_cast<ISC_DATE>(DatePart(dt) + kMjdOf18991230);
             ts->timestamp_time = static_cast<ISC_TIME>(TimeOfDayUnits(dt));
             break;
         }
         case SQL_BOOLEAN:
-            *reinterpret_cast<FB_BOOLEAN*>(v.sqldata) = asInt() != 0;
+            *reinterpret_cast<FB_BOOLEAN*>(v.sqldata) = asScaled(0) != 0;
             break;
         case SQL_NULL:
             in_->ind[i] = -1;

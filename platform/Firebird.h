@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -31,6 +32,15 @@ private:
     QString value_;
     int index_;
 };
+
+// How a parameter value that is not NULL is carried in a variable of each kind. Look-ups that
+// answer a statement from memory convert what they search by the same rules.
+// In units of the variable's last decimal place (fewer decimals cut toward zero); nullopt when
+// it does not fit 64 bits.
+std::optional<int64_t> ParamScaled(const TValue& v, int decimals);
+double ParamDouble(const TValue& v);
+QString ParamText(const TValue& v);
+TDateTime ParamDateTime(const TValue& v);
 
 class FbAttachment {
 public:

@@ -1,5 +1,6 @@
 #include "IBTable.h"
 
+#include "Text.h"
 #include "ValueText.h"
 
 #include <algorithm>
@@ -56,12 +57,8 @@ bool TIBTable::PkLess(const TRow& a, const TRow& b) const {
 
 TValue TIBTable::Comparable(int field, TValue v) const {
     if (auto text = std::get_if<QString>(&v);
-        text && field < static_cast<int>(padded_.size()) && padded_[field]) {
-        qsizetype e = text->size();
-        while (e > 0 && (*text)[e - 1] == QChar(' '))
-            --e;
-        text->truncate(e);
-    }
+        text && field < static_cast<int>(padded_.size()) && padded_[field])
+        *text = WithoutTrailingBlanks(*text);
     return v;
 }
 

@@ -4,45 +4,8 @@
 #include "Text.h"
 #include "ValueText.h"
 
-#include <limits>
-
 namespace {
 constexpr int64_t kUnitsPerDay = 864000000; // ten-thousandths of a second
-
-int64_t Pow10(int n) {
-    int64_t p = 1;
-    while (n-- > 0)
-        p *= 10;
-    return p;
-}
-
-// Firebird compares texts as if the shorter were padded with blanks: trailing blanks count for
-// nothing, in fixed-width and in variable-width columns alike.
-QString WithoutTrailingBlanks(const QString& s) {
-    qsizetype e = s.size();
-    while (e > 0 && s[e - 1] == QChar(' '))
-        --e;
-    return s.left(e);
-}
-
-QString TextOf(const TValue& v) {
-    if (auto p = std::get_if<QString>(&v)) return *p;
-    if (auto p = std::get_if<int64_t>(&v)) return QString::number(*p);
-    if (auto p = std::get_if<TCurrency>(&v)) return p->ToString();
-    if (auto p = std::get_if<double>(&v)) return QString::number(*p, 'g', 17);
-    return ValueText(v);
-}
-
-TDateTime DateTimeOf(const TValue& v) {
-    if (auto p = std::get_if<TDateTime>(&v)) return *p;
-    if (auto p = std::get_if<double>(&v)) return TDateTime{*p};
-    if (auto p = std::get_if<int64_t>(&v)) return TDateTime{static_cast<double>(*p)};
-    throw EConvertError(QString("'%1' is not a valid date and time value").arg(ValueText(v)));
-}
-
-int64_t TimestampKey(TDateTime dt) {
-    return DatePart(dt) * kUnitsPerDay + TimeOfDayUnits(dt);
-}
 
 QStringList Names(const char* list) {
     return SplitKeyFields(QString::fromLatin1(list));
@@ -77,11 +40,7 @@ int TTableIndex::Column(const QString& name) const {
 }
 
 int64_t TTableIndex::AsInteger(const TValue& v) {
-    if (auto p = std::get_if<int64_t>(&v)) return *p;
-    if (auto p = std::get_if<TCurrency>(&v)) return p->units / TCurrency::kScale;
-    if (auto p = std::get_if<QString>(&v)) return StrToInt64(*p);
-    if (auto p = std::get_if<double>(&v)) return static_cast<int64_t>(*p);
-    return 0;
+    return IsNull(v) ? 0 : ParamScaled(v, 0).value_or(0);
 }
 
 bool TTableIndex::InMemory() {
@@ -89,7 +48,7 @@ bool TTableIndex::InMemory() {
     return inMemory_;
 }
 
-bool TTableIndex::Describe() {
+void TTableIndex::Describe() {
     keys_.clear();
     primaryKey_.clear();
     bool exact = true;
@@ -106,7 +65,7 @@ bool TTableIndex::Describe() {
         case SQL_SHORT:
         case SQL_LONG:
         case SQL_INT64:
-            k.kind = c.scale == 0 ? KeyKind::Integer : KeyKind::Scaled;
+            k.kind = KeyKind::Exact;
             k.scale = -c.scale;
             exact = exact && k.scale <= 4; // held with four decimals
             break;
@@ -156,7 +115,6 @@ bool TTableIndex::Describe() {
     // Rows inserted later are read back by their primary key.
     inMemory_ = exact && !primaryKey_.isEmpty();
     described_ = true;
-    return inMemory_;
 }
 
 void TTableIndex::Load() {
@@ -184,7 +142,7 @@ void TTableIndex::Append(std::vector<TValue>& fetched) {
     QString key;
     for (size_t i = 0; i < keys_.size(); ++i) {
         QString part;
-        if (!StoredKey(keys_[i], fetched[i], part)) return; // NULL equals nothing
+        if (!KeyPart(keys_[i], fetched[i], part)) return;
         if (i) key += QChar(0x1F);
         key += part;
     }
@@ -199,91 +157,36 @@ void TTableIndex::Append(std::vector<TValue>& fetched) {
     }
 }
 
-bool TTableIndex::StoredKey(const KeyColumn& k, const TValue& v, QString& out) const {
-    if (IsNull(v)) return false;
+bool TTableIndex::KeyPart(const KeyColumn& k, const TValue& v, QString& out) const {
+    // A value stored in the column passes these conversions unchanged; a searched one is taken as
+    // the statement's parameter would carry it.
+    if (IsNull(v)) return false; // NULL equals nothing
     switch (k.kind) {
     case KeyKind::Text: {
-        QString t = WithoutTrailingBlanks(std::get<QString>(v));
-        out = QString::number(t.size()) + ':' + t;
-        return true;
-    }
-    case KeyKind::Integer:
-        out = QString::number(std::get<int64_t>(v));
-        return true;
-    case KeyKind::Scaled:
-        out = QString::number(std::get<TCurrency>(v).units);
-        return true;
-    case KeyKind::Date:
-        out = QString::number(DatePart(std::get<TDateTime>(v)));
-        return true;
-    case KeyKind::Time:
-        out = QString::number(TimeOfDayUnits(std::get<TDateTime>(v)));
-        return true;
-    case KeyKind::Timestamp:
-        out = QString::number(TimestampKey(std::get<TDateTime>(v)));
-        return true;
-    }
-    return false;
-}
-
-bool TTableIndex::SearchKey(const KeyColumn& k, const TValue& v, QString& out) const {
-    if (IsNull(v)) return false;
-    switch (k.kind) {
-    case KeyKind::Text: {
-        // A text longer than the column equals none of its values.
-        QString t = WithoutTrailingBlanks(TextOf(v));
+        // Firebird compares texts as if the shorter were padded with blanks, in fixed-width and
+        // variable-width columns alike; a text longer than the column equals none of its values.
+        const QString t = WithoutTrailingBlanks(ParamText(v));
         if (t.size() > k.length) return false;
         out = QString::number(t.size()) + ':' + t;
         return true;
     }
-    case KeyKind::Integer: {
-        int64_t x = 0;
-        if (auto p = std::get_if<int64_t>(&v))
-            x = *p;
-        else if (auto p = std::get_if<QString>(&v))
-            x = StrToInt64(*p);
-        else if (auto p = std::get_if<TCurrency>(&v))
-            x = p->units / TCurrency::kScale;
-        else if (auto p = std::get_if<double>(&v))
-            x = TCurrency::FromDouble(*p).units / TCurrency::kScale;
-        else
-            return false;
-        out = QString::number(x);
-        return true;
-    }
-    case KeyKind::Scaled: {
-        // As many decimals as the column keeps, further ones cut toward zero, in ten-thousandths.
-        const int64_t step = Pow10(4 - k.scale);
-        int64_t units = 0;
-        auto whole = [&](int64_t x) {
-            if (x > std::numeric_limits<int64_t>::max() / TCurrency::kScale ||
-                x < std::numeric_limits<int64_t>::min() / TCurrency::kScale)
-                return false;
-            units = x * TCurrency::kScale;
-            return true;
-        };
-        if (auto p = std::get_if<TCurrency>(&v))
-            units = p->units / step * step;
-        else if (auto p = std::get_if<double>(&v))
-            units = TCurrency::FromDouble(*p).units / step * step;
-        else if (auto p = std::get_if<int64_t>(&v)) {
-            if (!whole(*p)) return false;
-        } else if (auto p = std::get_if<QString>(&v)) {
-            if (!whole(StrToInt64(*p))) return false;
-        } else
-            return false;
-        out = QString::number(units);
+    case KeyKind::Exact: {
+        const std::optional<int64_t> x = ParamScaled(v, k.scale);
+        if (!x) return false; // beyond 64 bits: beyond the column too
+        out = QString::number(*x);
         return true;
     }
     case KeyKind::Date:
-        out = QString::number(DatePart(DateTimeOf(v)));
+        out = QString::number(DatePart(ParamDateTime(v)));
         return true;
     case KeyKind::Time:
-        out = QString::number(TimeOfDayUnits(DateTimeOf(v)));
+        out = QString::number(TimeOfDayUnits(ParamDateTime(v)));
         return true;
-    case KeyKind::Timestamp:
-        out = QString::number(TimestampKey(DateTimeOf(v)));
+    case KeyKind::Timestamp: {
+        const TDateTime dt = ParamDateTime(v);
+        out = QString::number(DatePart(dt) * kUnitsPerDay + TimeOfDayUnits(dt));
         return true;
+    }
     }
     return false;
 }
@@ -293,7 +196,7 @@ bool TTableIndex::KeyOf(const std::vector<TValue>& keys, QString& out) const {
     out.clear();
     for (size_t i = 0; i < keys_.size(); ++i) {
         QString part;
-        if (!SearchKey(keys_[i], keys[i], part)) return false;
+        if (!KeyPart(keys_[i], keys[i], part)) return false;
         if (i) out += QChar(0x1F);
         out += part;
     }
@@ -307,7 +210,7 @@ std::vector<const TTableIndex::Row*> TTableIndex::RunStatement(const std::vector
     // The statement would refuse a text parameter longer than its column; it equals nothing.
     for (size_t i = 0; i < keys_.size() && i < keys.size(); ++i) {
         QString part;
-        if (keys_[i].kind == KeyKind::Text && !SearchKey(keys_[i], keys[i], part)) return out;
+        if (keys_[i].kind == KeyKind::Text && !KeyPart(keys_[i], keys[i], part)) return out;
     }
     FbStatement& st = db_.Prepare(selectWhere_, tr_);
     db_.Execute(st, tr_, keys);

@@ -42,11 +42,11 @@ public:
     void TableChanged(const QString& table) override;
 
 private:
-    enum class KeyKind { Text, Integer, Scaled, Date, Time, Timestamp };
+    enum class KeyKind { Text, Exact, Date, Time, Timestamp };
     struct KeyColumn {
         QString name;
-        KeyKind kind = KeyKind::Integer;
-        int scale = 0;  // decimals of a scaled integer
+        KeyKind kind = KeyKind::Exact;
+        int scale = 0;  // decimals of an exact numeric
         int length = 0; // characters of a text
     };
     struct Chain {
@@ -56,13 +56,11 @@ private:
 
     void Load();
     void Unload();
-    bool Describe();
+    void Describe();
     void Append(std::vector<TValue>& fetched);
-    // The comparable form of a stored key value, or false for NULL.
-    bool StoredKey(const KeyColumn& k, const TValue& v, QString& out) const;
-    // The comparable form of a searched value as the statement's parameter would carry it, or
-    // false when it can match no row (NULL, or a text longer than the column).
-    bool SearchKey(const KeyColumn& k, const TValue& v, QString& out) const;
+    // The comparable form of a key value, or false when it can equal no stored value (NULL, or a
+    // text longer than the column).
+    bool KeyPart(const KeyColumn& k, const TValue& v, QString& out) const;
     bool KeyOf(const std::vector<TValue>& keys, QString& out) const;
     std::vector<const Row*> RunStatement(const std::vector<TValue>& keys, bool firstOnly);
 

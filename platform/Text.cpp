@@ -13,6 +13,13 @@ QString Trim(const QString& s) {
     return s.mid(b, e - b);
 }
 
+QString WithoutTrailingBlanks(const QString& s) {
+    qsizetype e = s.size();
+    while (e > 0 && s[e - 1] == QChar(' '))
+        --e;
+    return s.left(e);
+}
+
 QString UpperAZ(const QString& s) {
     QString r = s;
     for (QChar& c : r)

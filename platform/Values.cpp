@@ -203,3 +203,9 @@ QString ValueText(const TValue& v) {
     if (auto p = std::get_if<TDateTime>(&v)) return QString::number(p->value, 'g', 17);
     return {};
 }
+
+std::optional<int64_t> Int64FromWhole(double whole) {
+    constexpr double kTwoTo63 = 9223372036854775808.0;
+    if (!(whole >= -kTwoTo63 && whole < kTwoTo63)) return std::nullopt;
+    return static_cast<int64_t>(whole);
+}

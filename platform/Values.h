@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <variant>
 
 // Money and quantities: a 64-bit count of ten-thousandths.
@@ -69,3 +70,6 @@ inline bool IsNull(const TValue& v) {
 
 // The value as readable text (NULL is the empty text).
 QString ValueText(const TValue& v);
+
+// A whole double as a 64-bit integer; nullopt when it lies outside that range (NaN too).
+std::optional<int64_t> Int64FromWhole(double whole);
