@@ -153,12 +153,19 @@ int TClientDataSet::ApplyUpdates(int /*maxErrors*/) {
     size_t sent = 0;
     try {
         for (; sent < log_.size(); ++sent) {
+            auto refuse = [&](const Exception& e) {
+                ++refused;
+                if (refusals_) refusals_->Record(table_, KeyText(rows_[log_[sent].row]), e.Message());
+            };
             try {
                 ApplyChange(log_[sent]);
             } catch (const EIBError& e) {
                 if (!e.IsRefusal()) throw;
-                ++refused;
-                if (refusals_) refusals_->Record(table_, KeyText(rows_[log_[sent].row]), e.Message());
+                refuse(e);
+            } catch (const ERangeError& e) {
+                // A value its column cannot hold: the database would refuse the row with a numeric
+                // overflow, so it is refused here, named by value and column, before it is sent.
+                refuse(e);
             }
         }
     } catch (...) {

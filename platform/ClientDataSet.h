@@ -22,8 +22,9 @@ public:
     // without running it.
     std::function<bool()> SelectsNothing;
 
-    // Sends the change log, oldest row first, inside the transaction. A row the database refuses
-    // is recorded and taken out of the log at once; the rows after it are still sent. Any other
+    // Sends the change log, oldest row first, inside the transaction. A row the database refuses,
+    // or with a value its column cannot hold, is recorded and taken out of the log at once; the
+    // rows after it are still sent. Any other
     // failure is raised, and the rows not written by then are dropped as by CancelUpdates.
     // Returns the number of refused rows.
     int ApplyUpdates(int maxErrors);

@@ -1,181 +1,22 @@
 #include "Firebird.h"
 
-#include "Errors.h"
+#include "FbErrors.h"
 #include "Text.h"
 #include "Win1252.h"
 
 #include <QFile>
-#include <QStringList>
-#include <algorithm>
-#include <cmath>
-#include <cstring>
 
 namespace {
-constexpr int64_t kMjdOf18991230 = 15018; // ISC_DATE counts days from 1858-11-17
 constexpr unsigned short kDialect = SQL_DIALECT_V6;
-
-int64_t Pow10(int n) {
-    int64_t p = 1;
-    while (n-- > 0)
-        p *= 10;
-    return p;
-}
-
-// An exact numeric as the database shows it: 999999999999999.999 for 999999999999999999 with 3 places.
-QString ScaledText(int64_t raw, int decimals) {
-    const uint64_t magnitude = raw < 0 ? 0 - static_cast<uint64_t>(raw) : static_cast<uint64_t>(raw);
-    QString digits = QString::number(magnitude).rightJustified(decimals + 1, '0');
-    if (decimals > 0) digits.insert(digits.size() - decimals, '.');
-    return raw < 0 ? '-' + digits : digits;
-}
-
-// An exact numeric with `decimals` places as a four-decimal value (more places round, halves to even).
-TCurrency ScaledToCurrency(int64_t raw, int decimals, const QString& column) {
-    if (decimals <= 4) {
-        int64_t units = 0;
-        if (__builtin_mul_overflow(raw, Pow10(4 - decimals), &units))
-            throw ERangeError(
-                QString("%1 in column %2 does not fit a money value").arg(ScaledText(raw, decimals), column));
-        return TCurrency::FromUnits(units);
-    }
-    int64_t div = Pow10(decimals - 4);
-    int64_t q = raw / div, r = raw % div;
-    int64_t twice = (r < 0 ? -r : r) * 2;
-    if (twice > div || (twice == div && q % 2 != 0)) q += raw < 0 ? -1 : 1;
-    return TCurrency::FromUnits(q);
-}
-
-// A four-decimal value into a column with `decimals` places; fewer places cut toward zero. False
-// when the result does not fit 64 bits.
-bool CurrencyToScaled(TCurrency c, int decimals, int64_t& scaled) {
-    if (decimals <= 4) {
-        scaled = c.units / Pow10(4 - decimals);
-        return true;
-    }
-    return !__builtin_mul_overflow(c.units, Pow10(decimals - 4), &scaled);
-}
 
 [[noreturn]] void ParamOutOfRange(const TValue& v, int index) {
     throw EParameterRangeError(ValueText(v), index);
-}
-
-void Check(const ISC_STATUS* status) {
-    if (status[0] == 1 && status[1] != 0) RaiseStatus(status);
 }
 
 [[noreturn]] void Unsupported(const char* what, short type) {
     throw EIBError(QString("Unsupported %1 type %2").arg(what).arg(type), 0, 0);
 }
 } // namespace
-
-std::optional<int64_t> ParamScaled(const TValue& v, int decimals) {
-    if (auto p = std::get_if<TCurrency>(&v)) {
-        int64_t scaled = 0;
-        if (!CurrencyToScaled(*p, decimals, scaled)) return std::nullopt;
-        return scaled;
-    }
-    if (auto p = std::get_if<double>(&v)) {
-        if (decimals == 0) return Int64FromWhole(std::trunc(*p));
-        try {
-            return ParamScaled(TValue{TCurrency::FromDouble(*p)}, decimals);
-        } catch (const ERangeError&) {
-            return std::nullopt;
-        }
-    }
-    int64_t whole = 0;
-    if (auto p = std::get_if<int64_t>(&v))
-        whole = *p;
-    else if (auto p = std::get_if<QString>(&v))
-        whole = StrToInt64(*p);
-    else
-        throw EIBError("A date cannot be written into a numeric parameter", 0, 0);
-    int64_t scaled = 0;
-    if (__builtin_mul_overflow(whole, Pow10(decimals), &scaled)) return std::nullopt;
-    return scaled;
-}
-
-double ParamDouble(const TValue& v) {
-    if (auto p = std::get_if<double>(&v)) return *p;
-    if (auto p = std::get_if<int64_t>(&v)) return static_cast<double>(*p);
-    if (auto p = std::get_if<TCurrency>(&v)) return p->ToDouble();
-    if (auto p = std::get_if<TDateTime>(&v)) return p->value;
-    return std::get<QString>(v).toDouble();
-}
-
-QString ParamText(const TValue& v) {
-    if (auto p = std::get_if<QString>(&v)) return *p;
-    if (auto p = std::get_if<int64_t>(&v)) return QString::number(*p);
-    if (auto p = std::get_if<TCurrency>(&v)) return p->ToString();
-    return QString::number(ParamDouble(v), 'g', 17);
-}
-
-TDateTime ParamDateTime(const TValue& v) {
-    if (auto p = std::get_if<TDateTime>(&v)) return *p;
-    return TDateTime{ParamDouble(v)};
-}
-
-void RaiseStatus(const ISC_STATUS* status) {
-    QStringList lines;
-    char buf[1024];
-    const ISC_STATUS* p = status;
-    while (fb_interpret(buf, sizeof buf, &p) > 0)
-        lines << QString::fromLocal8Bit(buf);
-    long sqlcode = isc_sqlcode(status);
-    // Every error code of the vector, up to its warnings: the first one alone may only say
-    // "arithmetic exception" or "deadlock" where a later one says what happened.
-    std::vector<long> codes;
-    for (const ISC_STATUS* a = status; *a != isc_arg_end && *a != isc_arg_warning;) {
-        const ISC_STATUS kind = *a++;
-        if (kind == isc_arg_gds) codes.push_back(static_cast<long>(*a));
-        a += kind == isc_arg_cstring ? 2 : 1;
-    }
-    throw EIBError(lines.join('\n'), status[1], sqlcode, std::move(codes));
-}
-
-bool EIBError::IsRefusal() const {
-    // The row breaks a rule of the table or does not fit a column: sending it again would be
-    // refused again, while the next row may well be written.
-    static constexpr long kRefusals[] = {isc_unique_key_violation,
-                                         isc_no_dup,
-                                         isc_foreign_key,
-                                         isc_check_constraint,
-                                         isc_not_valid,
-                                         isc_not_valid_for,
-                                         isc_not_valid_for_var,
-                                         isc_except,
-                                         isc_except2,
-                                         isc_arith_except,
-                                         isc_string_truncation,
-                                         isc_numeric_out_of_range,
-                                         isc_convert_error,
-                                         isc_transliteration_failed};
-    // The failure lies elsewhere (another transaction, the disk, the connection, the engine): the
-    // same row may be written later, and the next row would meet the same failure.
-    static constexpr long kFailures[] = {isc_lock_conflict,
-                                         isc_deadlock,
-                                         isc_update_conflict,
-                                         isc_lock_timeout,
-                                         isc_concurrent_transaction,
-                                         isc_io_error,
-                                         isc_io_write_err,
-                                         isc_io_read_err,
-                                         isc_sys_request,
-                                         isc_bug_check,
-                                         isc_network_error,
-                                         isc_net_read_err,
-                                         isc_net_write_err,
-                                         isc_lost_db_connection,
-                                         isc_shutdown,
-                                         isc_att_shutdown,
-                                         isc_shutinprog,
-                                         isc_cancelled,
-                                         isc_bad_db_handle,
-                                         isc_read_only_database};
-    auto holds = [this](std::span<const long> set) {
-        return std::ranges::any_of(gdsCodes_, [&](long c) { return std::ranges::find(set, c) != set.end(); });
-    };
-    return holds(kRefusals) && !holds(kFailures);
-}
 
 // --- attachment -------------------------------------------------------------------------------
 
@@ -378,6 +219,11 @@ void FbStatement::BindParams(std::span<const TValue> params) {
             if (!x) ParamOutOfRange(val, i);
             return *x;
         };
+        auto asDate = [&]() -> ISC_DATE {
+            std::optional<int32_t> day = ParamIscDate(val);
+            if (!day) ParamOutOfRange(val, i);
+            return *day;
+        };
         switch (type) {
         case SQL_TEXT:
         case SQL_VARYING: {
@@ -410,18 +256,15 @@ void FbStatement::BindParams(std::span<const TValue> params) {
             *reinterpret_cast<double*>(v.sqldata) = ParamDouble(val);
             break;
         case SQL_TYPE_DATE:
-            *reinterpret_cast<ISC_DATE*>(v.sqldata) =
-                static_cast<ISC_DATE>(DatePart(ParamDateTime(val)) + kMjdOf18991230);
+            *reinterpret_cast<ISC_DATE*>(v.sqldata) = asDate();
             break;
         case SQL_TYPE_TIME:
-            *reinterpret_cast<ISC_TIME*>(v.sqldata) =
-                static_cast<ISC_TIME>(TimeOfDayUnits(ParamDateTime(val)));
+            *reinterpret_cast<ISC_TIME*>(v.sqldata) = ParamIscTime(val);
             break;
         case SQL_TIMESTAMP: {
-            TDateTime dt = ParamDateTime(val);
             auto* ts = reinterpret_cast<ISC_TIMESTAMP*>(v.sqldata);
-            ts->timestamp_date = static_cast<ISC_DATE>(DatePart(dt) + kMjdOf18991230);
-            ts->timestamp_time = static_cast<ISC_TIME>(TimeOfDayUnits(dt));
+            ts->timestamp_date = asDate();
+            ts->timestamp_time = ParamIscTime(val);
             break;
         }
         case SQL_BOOLEAN:
@@ -494,14 +337,14 @@ bool FbStatement::Fetch(std::vector<TValue>& row) {
             row[i] = *reinterpret_cast<const double*>(v.sqldata);
             break;
         case SQL_TYPE_DATE:
-            row[i] = FromDayAndTime(*reinterpret_cast<const ISC_DATE*>(v.sqldata) - kMjdOf18991230, 0);
+            row[i] = FromIscDateTime(*reinterpret_cast<const ISC_DATE*>(v.sqldata), 0);
             break;
         case SQL_TYPE_TIME:
             row[i] = FromDayAndTime(0, *reinterpret_cast<const ISC_TIME*>(v.sqldata));
             break;
         case SQL_TIMESTAMP: {
             const auto* ts = reinterpret_cast<const ISC_TIMESTAMP*>(v.sqldata);
-            row[i] = FromDayAndTime(ts->timestamp_date - kMjdOf18991230, ts->timestamp_time);
+            row[i] = FromIscDateTime(ts->timestamp_date, ts->timestamp_time);
             break;
         }
         case SQL_BOOLEAN:

@@ -4,6 +4,8 @@
 // client's own message.
 
 #include "Errors.h"
+#include "FbConversions.h"
+#include "FbErrors.h"
 #include "Values.h"
 
 #include <ibase.h>
@@ -13,8 +15,6 @@
 #include <optional>
 #include <span>
 #include <vector>
-
-[[noreturn]] void RaiseStatus(const ISC_STATUS* status);
 
 // A parameter value that does not fit the variable the server described for it. A statement knows
 // its parameters by position only; a caller that knows their columns names them with ForColumn.
@@ -32,15 +32,6 @@ private:
     QString value_;
     int index_;
 };
-
-// How a parameter value that is not NULL is carried in a variable of each kind. Look-ups that
-// answer a statement from memory convert what they search by the same rules.
-// In units of the variable's last decimal place (fewer decimals cut toward zero); nullopt when
-// it does not fit 64 bits.
-std::optional<int64_t> ParamScaled(const TValue& v, int decimals);
-double ParamDouble(const TValue& v);
-QString ParamText(const TValue& v);
-TDateTime ParamDateTime(const TValue& v);
 
 class FbAttachment {
 public:

@@ -76,6 +76,9 @@ public:
     bool HasWriteListeners() const { return !writeListeners_.empty(); }
     void RowInserted(const QString& table, const QStringList& columns, std::span<const TValue> values);
     void TableChanged(const QString& table);
+    // Every component lets go of the rows it holds of the destination's tables and reads them
+    // anew when next used: between jobs the destination's own triggers may have written rows.
+    void ReleaseHeldRows() { TableChanged(QString()); }
     void AddTransaction(TIBTransaction* tr) { transactions_.push_back(tr); }
     void RemoveTransaction(TIBTransaction* tr);
 

@@ -11,10 +11,18 @@ TIBTable::TIBTable(const TTableDef& def, TIBDatabase& db, TIBTransaction& tr)
     for (const QString& k : SplitKeyFields(QString::fromLatin1(def.primaryKey)))
         pk_.push_back(FieldByName(k).Index());
     db_.AddCloseHandler(this, [this] { Close(); });
+    db_.AddWriteListener(this);
 }
 
 TIBTable::~TIBTable() {
+    db_.RemoveWriteListener(this);
     db_.RemoveCloseHandler(this);
+}
+
+void TIBTable::TableChanged(const QString& table) {
+    // A row being filled stays: it is the caller's, and closing would lose it.
+    if (State() != TDataSetState::dsBrowse) return;
+    if (table.isEmpty() || table.compare(table_, Qt::CaseInsensitive) == 0) Close();
 }
 
 void TIBTable::DoOpen() {

@@ -2,7 +2,10 @@
 // The table component: a whole destination table, held in the order of its primary key. A posted
 // row is inserted into the table at once. The embedded engine opens the destination for this
 // process alone, so the rows read at open plus the rows posted here are every row the
-// transaction sees, and Locate answers from an index over them.
+// transaction sees, and Locate answers from an index over them. When the connection lets go of
+// held rows (at the end of each job) or tells of other changes to the table, the component closes
+// and reads the table anew at its next use: what the destination's triggers wrote meanwhile is
+// seen then.
 
 #include "DataSet.h"
 #include "IBDatabase.h"
@@ -10,7 +13,7 @@
 #include <QStringList>
 #include <unordered_map>
 
-class TIBTable : public TDataSet {
+class TIBTable : public TDataSet, public TTableWriteListener {
 public:
     TIBTable(const TTableDef& def, TIBDatabase& db, TIBTransaction& tr);
     ~TIBTable() override;
@@ -25,6 +28,10 @@ public:
     bool Locate(const QString& keyFields, const std::vector<TValue>& values, TLocateOptions options);
 
     bool EmptyTextIsNull() const override { return true; }
+
+    // Its own posts are held already; a change told by others makes it read the table anew.
+    void RowInserted(const QString&, const QStringList&, std::span<const TValue>) override {}
+    void TableChanged(const QString& table) override;
 
 protected:
     void DoOpen() override;

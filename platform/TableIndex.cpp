@@ -1,8 +1,11 @@
 #include "TableIndex.h"
 
 #include "Errors.h"
+#include "FieldConversions.h"
 #include "Text.h"
 #include "ValueText.h"
+
+#include <QSet>
 
 namespace {
 constexpr int64_t kUnitsPerDay = 864000000; // ten-thousandths of a second
@@ -39,13 +42,18 @@ int TTableIndex::Column(const QString& name) const {
     return i;
 }
 
-int64_t TTableIndex::AsInteger(const TValue& v) {
-    return IsNull(v) ? 0 : ParamScaled(v, 0).value_or(0);
+int32_t TTableIndex::Integer(const Row& row, int column) const {
+    return ToInt32(row.at(static_cast<size_t>(column)), resultNames_.value(column));
 }
 
 bool TTableIndex::InMemory() {
     if (!described_) Describe();
     return inMemory_;
+}
+
+bool TTableIndex::WrittenByTriggers() {
+    if (!described_) Describe();
+    return triggers_;
 }
 
 void TTableIndex::Describe() {
@@ -84,9 +92,12 @@ void TTableIndex::Describe() {
         keys_.push_back(k);
     }
 
-    // A text key compares byte for byte only under its character set's binary collation.
+    // A text key compares byte for byte only under its character set's binary collation, and
+    // OCTETS pads with NUL where memory pads with blanks.
+    constexpr int64_t kOctets = 1;
     FbStatement& collations =
-        db_.Prepare("SELECT TRIM(RF.RDB$FIELD_NAME), COALESCE(RF.RDB$COLLATION_ID, F.RDB$COLLATION_ID, 0) "
+        db_.Prepare("SELECT TRIM(RF.RDB$FIELD_NAME), COALESCE(RF.RDB$COLLATION_ID, F.RDB$COLLATION_ID, 0), "
+                    "COALESCE(F.RDB$CHARACTER_SET_ID, 0) "
                     "FROM RDB$RELATION_FIELDS RF JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE "
                     "WHERE RF.RDB$RELATION_NAME = ?",
                     tr_);
@@ -96,7 +107,7 @@ void TTableIndex::Describe() {
     while (collations.Fetch(row))
         for (const KeyColumn& k : keys_)
             if (k.kind == KeyKind::Text && k.name == std::get<QString>(row[0]) &&
-                std::get<int64_t>(row[1]) != 0)
+                (std::get<int64_t>(row[1]) != 0 || std::get<int64_t>(row[2]) == kOctets))
                 exact = false;
 
     FbStatement& pk = db_.Prepare(
@@ -112,9 +123,79 @@ void TTableIndex::Describe() {
         where << k + " = ?";
     selectByPk_ = selectAll_ + " WHERE " + where.join(" AND ");
 
+    triggers_ = HasUserTriggers();
     // Rows inserted later are read back by their primary key.
-    inMemory_ = exact && !primaryKey_.isEmpty();
+    inMemory_ = exact && !primaryKey_.isEmpty() && !triggers_ && !HasUsableIndex();
     described_ = true;
+}
+
+bool TTableIndex::HasUsableIndex() {
+    // Any active index that starts with a key column serves the statement's search.
+    FbStatement& st =
+        db_.Prepare("SELECT TRIM(S.RDB$FIELD_NAME) FROM RDB$INDICES I JOIN RDB$INDEX_SEGMENTS S ON "
+                    "S.RDB$INDEX_NAME = I.RDB$INDEX_NAME WHERE I.RDB$RELATION_NAME = ? AND "
+                    "COALESCE(I.RDB$INDEX_INACTIVE, 0) = 0 AND S.RDB$FIELD_POSITION = 0",
+                    tr_);
+    const TValue table[] = {table_};
+    db_.Execute(st, tr_, table);
+    bool usable = false;
+    std::vector<TValue> row;
+    while (st.Fetch(row))
+        usable = usable || keyNames_.contains(std::get<QString>(row[0]));
+    return usable;
+}
+
+bool TTableIndex::HasUserTriggers() {
+    // An active user trigger on the table itself (the triggers of CHECK and foreign-key
+    // constraints are the system's and write nothing of their own)...
+    constexpr const char* kActiveUserTrigger =
+        "COALESCE(T.RDB$SYSTEM_FLAG, 0) = 0 AND COALESCE(T.RDB$TRIGGER_INACTIVE, 0) = 0";
+    FbStatement& own =
+        db_.Prepare(QString("SELECT COUNT(*) FROM RDB$TRIGGERS T WHERE T.RDB$RELATION_NAME = ? AND %1")
+                        .arg(kActiveUserTrigger),
+                    tr_);
+    const TValue table[] = {table_};
+    db_.Execute(own, tr_, table);
+    std::vector<TValue> row;
+    bool found = own.Fetch(row) && std::get<int64_t>(row[0]) > 0;
+    own.CloseCursor();
+    if (found) return true;
+    // ...or one on any table that names it, itself or through the procedures and functions it
+    // calls. What names the table may only read it; it is taken as writing it all the same.
+    constexpr int64_t kRelation = 0, kTrigger = 2, kProcedure = 5, kFunction = 15;
+    FbStatement& users =
+        db_.Prepare("SELECT TRIM(D.RDB$DEPENDENT_NAME), D.RDB$DEPENDENT_TYPE FROM RDB$DEPENDENCIES D "
+                    "WHERE D.RDB$DEPENDED_ON_NAME = ? AND D.RDB$DEPENDED_ON_TYPE = ?",
+                    tr_);
+    FbStatement& trigger =
+        db_.Prepare(QString("SELECT COUNT(*) FROM RDB$TRIGGERS T WHERE T.RDB$TRIGGER_NAME = ? AND %1")
+                        .arg(kActiveUserTrigger),
+                    tr_);
+    std::vector<std::pair<QString, int64_t>> pending{{table_, kRelation}};
+    QSet<QString> seen;
+    while (!pending.empty()) {
+        auto [name, type] = pending.back();
+        pending.pop_back();
+        std::vector<std::pair<QString, int64_t>> dependants;
+        const TValue on[] = {name, type};
+        db_.Execute(users, tr_, on);
+        while (users.Fetch(row))
+            dependants.emplace_back(std::get<QString>(row[0]), std::get<int64_t>(row[1]));
+        for (auto& [dependant, kind] : dependants) {
+            if (kind == kTrigger) {
+                const TValue named[] = {dependant};
+                db_.Execute(trigger, tr_, named);
+                found = trigger.Fetch(row) && std::get<int64_t>(row[0]) > 0;
+                trigger.CloseCursor();
+                if (found) return true;
+            } else if ((kind == kProcedure || kind == kFunction) &&
+                       !seen.contains(QString::number(kind) + ':' + dependant)) {
+                seen.insert(QString::number(kind) + ':' + dependant);
+                pending.emplace_back(dependant, kind);
+            }
+        }
+    }
+    return false;
 }
 
 void TTableIndex::Load() {
@@ -134,8 +215,7 @@ void TTableIndex::Unload() {
     // Let go of the memory at once; a table changed row by row (the brand command updates every
     // product) finds nothing left to clear after the first time.
     rows_ = {};
-    next_ = {};
-    chains_ = {};
+    keyed_ = {};
 }
 
 void TTableIndex::Append(std::vector<TValue>& fetched) {
@@ -149,12 +229,8 @@ void TTableIndex::Append(std::vector<TValue>& fetched) {
     int pos = static_cast<int>(rows_.size());
     rows_.emplace_back(std::make_move_iterator(fetched.begin() + static_cast<std::ptrdiff_t>(keys_.size())),
                        std::make_move_iterator(fetched.end()));
-    next_.push_back(-1);
-    auto [it, fresh] = chains_.try_emplace(std::move(key), Chain{pos, pos});
-    if (!fresh) {
-        next_[static_cast<size_t>(it->second.last)] = pos;
-        it->second.last = pos;
-    }
+    auto [it, fresh] = keyed_.try_emplace(std::move(key), pos);
+    if (!fresh) it->second = kSeveral;
 }
 
 bool TTableIndex::KeyPart(const KeyColumn& k, const TValue& v, QString& out) const {
@@ -203,53 +279,52 @@ bool TTableIndex::KeyOf(const std::vector<TValue>& keys, QString& out) const {
     return true;
 }
 
-std::vector<const TTableIndex::Row*> TTableIndex::RunStatement(const std::vector<TValue>& keys,
-                                                               bool firstOnly) {
-    found_.clear();
-    std::vector<const Row*> out;
+bool TTableIndex::CanMatch(const std::vector<TValue>& keys) {
+    if (!described_) Describe();
+    QString key;
+    return KeyOf(keys, key);
+}
+
+const TTableIndex::Row* TTableIndex::RunStatement(const std::vector<TValue>& keys) {
+    if (keys.size() != keys_.size()) throw EDatabaseError(name_ + ": one value is needed per key column");
     // The statement would refuse a text parameter longer than its column; it equals nothing.
-    for (size_t i = 0; i < keys_.size() && i < keys.size(); ++i) {
+    for (size_t i = 0; i < keys_.size(); ++i) {
         QString part;
-        if (keys_[i].kind == KeyKind::Text && !KeyPart(keys_[i], keys[i], part)) return out;
+        if (keys_[i].kind == KeyKind::Text && !KeyPart(keys_[i], keys[i], part)) return nullptr;
     }
     FbStatement& st = db_.Prepare(selectWhere_, tr_);
     db_.Execute(st, tr_, keys);
-    Row row;
-    while (st.Fetch(row)) {
-        found_.push_back(std::move(row));
-        if (firstOnly) {
-            st.CloseCursor();
-            break;
-        }
-    }
-    for (const Row& r : found_)
-        out.push_back(&r);
-    return out;
+    if (!st.Fetch(found_)) return nullptr;
+    st.CloseCursor();
+    return &found_;
 }
 
-std::vector<const TTableIndex::Row*> TTableIndex::FindAll(const std::vector<TValue>& keys) {
+int TTableIndex::Held(const std::vector<TValue>& keys) {
     Load();
-    if (!inMemory_) return RunStatement(keys, false);
-    std::vector<const Row*> out;
+    if (!inMemory_) return kAsk;
     QString key;
-    if (!KeyOf(keys, key)) return out;
-    auto it = chains_.find(key);
-    if (it == chains_.end()) return out;
-    for (int r = it->second.first; r >= 0; r = next_[static_cast<size_t>(r)])
-        out.push_back(&rows_[static_cast<size_t>(r)]);
-    return out;
+    if (!KeyOf(keys, key)) return kNone;
+    auto it = keyed_.find(key);
+    return it == keyed_.end() ? kNone : it->second;
 }
 
 const TTableIndex::Row* TTableIndex::Find(const std::vector<TValue>& keys) {
-    Load();
-    if (!inMemory_) {
-        auto rows = RunStatement(keys, true);
-        return rows.empty() ? nullptr : rows.front();
-    }
-    QString key;
-    if (!KeyOf(keys, key)) return nullptr;
-    auto it = chains_.find(key);
-    return it == chains_.end() ? nullptr : &rows_[static_cast<size_t>(it->second.first)];
+    const int held = Held(keys);
+    if (held == kNone) return nullptr;
+    if (held >= 0) return &rows_[static_cast<size_t>(held)];
+    return RunStatement(keys); // which of several rows a scan returns first is the engine's to say
+}
+
+bool TTableIndex::Exists(const std::vector<TValue>& keys) {
+    const int held = Held(keys);
+    return held == kAsk ? RunStatement(keys) != nullptr : held != kNone;
+}
+
+std::optional<const TTableIndex::Row*> TTableIndex::FindHeld(const std::vector<TValue>& keys) {
+    const int held = Held(keys);
+    if (held == kNone) return nullptr;
+    if (held >= 0) return &rows_[static_cast<size_t>(held)];
+    return std::nullopt;
 }
 
 void TTableIndex::RowInserted(const QString& table, const QStringList& columns,
@@ -273,5 +348,6 @@ void TTableIndex::RowInserted(const QString& table, const QStringList& columns,
 }
 
 void TTableIndex::TableChanged(const QString& table) {
+    if (table.isEmpty()) described_ = false; // the end of a job: the destination is asked anew
     if (table.isEmpty() || table.compare(table_, Qt::CaseInsensitive) == 0) Unload();
 }

@@ -1,18 +1,21 @@
 #pragma once
-// A look-up of a destination table answered from memory. It gives what
-// "SELECT <result columns> FROM <table> WHERE <key1> = ? AND <key2> = ?" gives: the rows whose key
-// columns equal the values under Firebird's comparison rules, in the order a scan of the table
-// returns them. The table is read once, at the first search; each row this connection inserts
-// afterwards is read back by its primary key, so triggers and the columns' own types are honoured.
-// The embedded engine opens the destination for this process alone, so nothing else changes it.
-// Where the comparison cannot be reproduced (a text key with a collation other than the binary
-// one, an inexact numeric key, no primary key to read new rows back by) every search runs the
-// statement instead.
+// A look-up of a destination table: what
+// "SELECT <result columns> FROM <table> WHERE <key1> = ? AND <key2> = ?" gives, which is the answer
+// by definition. Where the destination has an active index whose first column is one of the key
+// columns, the statement runs: it is fast and exact. Only a table without such an index is
+// answered from rows held in memory, and only where memory is certain to agree: every text key
+// compares byte for byte (no collation but the binary one, no OCTETS pad), no user trigger is
+// defined on the table or writes it (through a procedure, too), and the table has a primary key to
+// read the rows this connection inserts back by. Even then a key that several rows share is
+// searched by the statement when the first row is asked for: which row a scan returns first is the
+// engine's to say. The held rows are let go when the connection says so (at the end of each job)
+// and read again at the next search.
 
 #include "FieldDef.h"
 #include "IBDatabase.h"
 
 #include <QHash>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -26,16 +29,27 @@ public:
     TTableIndex& operator=(const TTableIndex&) = delete;
 
     const QString& Name() const { return name_; }
-    // The first matching row, or nullptr. Valid until the next search or write.
+    // The first row the statement returns, or nullptr. Valid until the next search or write.
     const Row* Find(const std::vector<TValue>& keys);
-    // Every matching row, in order.
-    std::vector<const Row*> FindAll(const std::vector<TValue>& keys);
+    // Whether the statement returns any row.
+    bool Exists(const std::vector<TValue>& keys);
+    // The one row of the key (nullptr: none) when memory answers it with certainty; nullopt when
+    // only the statement can say (the table is searched by statement, or several rows share the
+    // key). Lets a caller answer a join of look-ups from memory or fall back to its statement.
+    std::optional<const Row*> FindHeld(const std::vector<TValue>& keys);
+    // False when the values can equal no stored row: a NULL, or a text longer than its column
+    // (which a statement's parameter would refuse). Lets a caller skip a statement of its own.
+    bool CanMatch(const std::vector<TValue>& keys);
     // The position of a result column.
     int Column(const QString& name) const;
-    // A result value read as an integer: NULL reads as 0.
-    static int64_t AsInteger(const TValue& v);
-    // Whether the searches are answered from memory (false: each runs the statement).
+    // A result value read as a 32-bit integer, as a field reads it: NULL reads as 0, and a value
+    // beyond 32 bits raises naming it and its column.
+    int32_t Integer(const Row& row, int column) const;
+    // Whether the searches may be answered from memory (false: each runs the statement).
     bool InMemory();
+    // Whether a user trigger is defined on the table or may write it: rows can appear that this
+    // connection never inserted.
+    bool WrittenByTriggers();
 
     void RowInserted(const QString& table, const QStringList& columns,
                      std::span<const TValue> values) override;
@@ -49,20 +63,22 @@ private:
         int scale = 0;  // decimals of an exact numeric
         int length = 0; // characters of a text
     };
-    struct Chain {
-        int first;
-        int last;
-    };
 
     void Load();
     void Unload();
     void Describe();
+    bool HasUsableIndex();
+    bool HasUserTriggers();
     void Append(std::vector<TValue>& fetched);
     // The comparable form of a key value, or false when it can equal no stored value (NULL, or a
     // text longer than the column).
     bool KeyPart(const KeyColumn& k, const TValue& v, QString& out) const;
     bool KeyOf(const std::vector<TValue>& keys, QString& out) const;
-    std::vector<const Row*> RunStatement(const std::vector<TValue>& keys, bool firstOnly);
+    // What memory holds of the key: kNone, kSeveral, the one row's position, or kAsk when memory
+    // does not answer (the table is searched by statement).
+    static constexpr int kNone = -1, kSeveral = -2, kAsk = -3;
+    int Held(const std::vector<TValue>& keys);
+    const Row* RunStatement(const std::vector<TValue>& keys);
 
     QString name_;
     QString table_;
@@ -73,6 +89,7 @@ private:
     bool loaded_ = false;
     bool described_ = false;
     bool inMemory_ = false;
+    bool triggers_ = false;
     std::vector<KeyColumn> keys_;
     QStringList primaryKey_;
     QString selectAll_;   // key and result columns of every row
@@ -80,7 +97,6 @@ private:
     QString selectWhere_; // the result columns of the matching rows
 
     std::vector<Row> rows_;
-    std::vector<int> next_; // the next row with the same key, -1 at the end
-    std::unordered_map<QString, Chain> chains_;
-    std::vector<Row> found_; // rows the statement returned, when it runs
+    std::unordered_map<QString, int> keyed_; // the row of each key, or kSeveral
+    Row found_;                              // the row the statement returned, when it runs
 };

@@ -24,7 +24,8 @@ void Tfrm_Importacao::btn_CodigoBarraClick(QObject*) {
                     destino.Insert();
                     destino.FieldByName("CBA_CODIGO_EMPRESA_MASTER").SetAsInteger(1);
                     destino.FieldByName("CBA_CODIGO").SetAsString(codigo);
-                    destino.FieldByName("CBA_CODIGO_ITEM").SetAsInteger(TTableIndex::AsInteger(item->at(0)));
+                    destino.FieldByName("CBA_CODIGO_ITEM")
+                        .SetAsInteger(IDX_ITEM_ALTERNATIVO.Integer(*item, 0));
                     destino.FieldByName("CBA_ALTERADO").SetAsString("S");
                     destino.FieldByName("CBA_CODIGO_USUARIO_INC").SetAsInteger(0);
                     destino.FieldByName("CBA_DT_INCLUSAO").SetAsDateTime(Date());

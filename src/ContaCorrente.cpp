@@ -121,7 +121,7 @@ void Tfrm_Importacao::MigrarContaCorrente() {
         if (!Trim(numeroVenda).isEmpty())
             if (const TTableIndex::Row* venda = IDX_SAIDA_NUMERO_EMISSAO.Find(
                     {int64_t(StrToInt(numeroVenda)), FromDayAndTime(DatePart(emissao), 0)}))
-                saida = static_cast<int>(TTableIndex::AsInteger(venda->at(0)));
+                saida = IDX_SAIDA_NUMERO_EMISSAO.Integer(*venda, 0);
 
         const int tipo = campo("LAN_TIPO_DEBITO").AsInteger();
         const TipoLancamento& t = TipoDe(tipo);
@@ -230,7 +230,7 @@ void Tfrm_Importacao::CDS_PCRNewRecord(TDataSet&) {
 QString Tfrm_Importacao::DocumentoUnico(const QString& number) {
     const int cliente = StrToInt(CDS_ORIGEM_CCO.FieldByName("LAN_CODIGO_CLIEN").AsString());
     auto emUso = [&](const QString& candidato) {
-        return IDX_CONTAARECEBER_DOCUMENTO.Find({int64_t(cliente), candidato}) != nullptr;
+        return IDX_CONTAARECEBER_DOCUMENTO.Exists({int64_t(cliente), candidato});
     };
     if (!emUso(number)) return number;
     const QString resto = number.mid(1, 5);

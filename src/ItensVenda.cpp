@@ -20,17 +20,39 @@ struct ProdutoDestino {
     int itemLocal;
 };
 
-// The product is the first row of the inner join of its item, company and storage-location rows
-// by the alternative code, the company and location 1, in the order the tables give them.
-std::optional<ProdutoDestino> ProcurarProduto(TTableIndex& itens, TTableIndex& empresas, TTableIndex& locais,
-                                              const QString& alternativo, int empresa) {
-    for (const TTableIndex::Row* item : itens.FindAll({alternativo}))
-        for (const TTableIndex::Row* itemEmpresa : empresas.FindAll({item->at(0), int64_t{empresa}}))
-            if (const TTableIndex::Row* local = locais.Find({itemEmpresa->at(0), int64_t{1}}))
-                return ProdutoDestino{static_cast<int>(TTableIndex::AsInteger(item->at(0))),
-                                      static_cast<int>(TTableIndex::AsInteger(itemEmpresa->at(0))),
-                                      static_cast<int>(TTableIndex::AsInteger(local->at(0)))};
-    return std::nullopt;
+// The product is the first row the inner join of its item, company and storage-location rows
+// returns for the alternative code, the company and location 1. Held rows answer it where each
+// step of the join has one certain row; elsewhere (an indexed destination, several rows of a key,
+// a table that triggers write) the join's own statement does.
+std::optional<ProdutoDestino> ProcurarProduto(Tfrm_Importacao& f, const QString& alternativo, int empresa) {
+    if (auto item = f.IDX_ITEM_ALTERNATIVO.FindHeld({alternativo})) {
+        if (!*item) return std::nullopt;
+        if (auto itemEmpresa = f.IDX_ITEMEMPRESA_ITEM.FindHeld({(**item)[0], int64_t{empresa}})) {
+            if (!*itemEmpresa) return std::nullopt;
+            if (auto local = f.IDX_ITEMLOCAL_ITEMEMPRESA.FindHeld({(**itemEmpresa)[0], int64_t{1}})) {
+                if (!*local) return std::nullopt;
+                return ProdutoDestino{f.IDX_ITEM_ALTERNATIVO.Integer(**item, 0),
+                                      f.IDX_ITEMEMPRESA_ITEM.Integer(**itemEmpresa, 0),
+                                      f.IDX_ITEMLOCAL_ITEMEMPRESA.Integer(**local, 0)};
+            }
+        }
+    }
+    // A code longer than its column equals none; as a parameter it would be refused.
+    if (!f.IDX_ITEM_ALTERNATIVO.CanMatch({alternativo})) return std::nullopt;
+    TIBQuery& q = f.QR_DEST;
+    q.Close();
+    q.SetSQL("SELECT ITE_PK_ITEM, IEM_PK_ITEMEMPRESA, ILE_PK_ITEMLOCALEMPRESA FROM SCA_ITEM INNER JOIN "
+             "SCA_ITEMEMPRESA ON IEM_CODIGO_ITEM = ITE_PK_ITEM INNER JOIN SCA_ITEMLOCALEMPRESA ON "
+             "ILE_CODIGO_ITEMEMPRESA = IEM_PK_ITEMEMPRESA WHERE IEM_CODIGO_EMPRESA = ? AND "
+             "ILE_CODIGO_LOCALARMAZENAMENTO = 1 AND ITE_CODIGO_ALTERNATIVO = ?",
+             {int64_t{empresa}, alternativo});
+    q.Open();
+    if (q.IsEmpty()) return std::nullopt;
+    ProdutoDestino achado{q.FieldByName("ITE_PK_ITEM").AsInteger(),
+                          q.FieldByName("IEM_PK_ITEMEMPRESA").AsInteger(),
+                          q.FieldByName("ILE_PK_ITEMLOCALEMPRESA").AsInteger()};
+    q.Close();
+    return achado;
 }
 } // namespace
 
@@ -58,6 +80,9 @@ void Tfrm_Importacao::MigrarItensVenda() {
     std::optional<VendaDestino> atual;
     int ordem = 0;
     std::unordered_map<QString, std::optional<ProdutoDestino>> produtos;
+    const bool lembrarProdutos = !IDX_ITEM_ALTERNATIVO.WrittenByTriggers() &&
+                                 !IDX_ITEMEMPRESA_ITEM.WrittenByTriggers() &&
+                                 !IDX_ITEMLOCAL_ITEMEMPRESA.WrittenByTriggers();
     item.Open();
     origem.First();
     while (!origem.Eof()) {
@@ -68,8 +93,8 @@ void Tfrm_Importacao::MigrarItensVenda() {
             atual.reset();
             if (const TTableIndex::Row* cabecalho =
                     IDX_SAIDA_NUMERO.Find({int64_t{CodigoDaVenda("Número", numero, numero)}}))
-                atual = VendaDestino{static_cast<int>(TTableIndex::AsInteger(cabecalho->at(0))),
-                                     static_cast<int>(TTableIndex::AsInteger(cabecalho->at(1)))};
+                atual = VendaDestino{IDX_SAIDA_NUMERO.Integer(*cabecalho, 0),
+                                     IDX_SAIDA_NUMERO.Integer(*cabecalho, 1)};
         } else {
             ++ordem;
         }
@@ -82,23 +107,26 @@ void Tfrm_Importacao::MigrarItensVenda() {
         const int empresa =
             CodigoDaVenda("Código do estabelecimento do item", numero, legado("ITV_CODIGO_ESTAB").AsString());
         const QString alternativo = CompletarComZeros(legado("ITE_CODIGO_GEN").AsLargeInt(), 10);
-        // Nothing writes products while the items are written, and the destination is this
-        // process's alone: each product of an establishment is looked up once per pass.
-        const QString chaveProduto = QString::number(empresa) + '|' + alternativo;
-        auto achado = produtos.find(chaveProduto);
-        if (achado == produtos.end())
-            achado =
-                produtos
-                    .emplace(chaveProduto, ProcurarProduto(IDX_ITEM_ALTERNATIVO, IDX_ITEMEMPRESA_ITEM,
-                                                           IDX_ITEMLOCAL_ITEMEMPRESA, alternativo, empresa))
-                    .first;
+        // Nothing of this step writes products, and the destination is this process's alone:
+        // unless its triggers may write them, each product of an establishment is looked up once
+        // per pass.
+        std::optional<ProdutoDestino> achado;
+        if (lembrarProdutos) {
+            const QString chave = QString::number(empresa) + '|' + alternativo;
+            auto it = produtos.find(chave);
+            if (it == produtos.end())
+                it = produtos.emplace(chave, ProcurarProduto(*this, alternativo, empresa)).first;
+            achado = it->second;
+        } else {
+            achado = ProcurarProduto(*this, alternativo, empresa);
+        }
         // The ordinal keeps its count: the next item of the sale shows the gap.
-        if (!achado->second) {
+        if (!achado) {
             application_.ShowMessage("Produto não encontrado: " + legado("ITV_CODIGO").AsString());
             origem.Next();
             continue;
         }
-        const ProdutoDestino produto = *achado->second;
+        const ProdutoDestino produto = *achado;
         application_.ProcessMessages();
 
         item.Insert();

@@ -118,7 +118,7 @@ Tfrm_Importacao::Tfrm_Importacao(TApplication& application, QWidget* parent)
     // The bar-code command reopens its set after every bar code: its statement, which selects the
     // bar codes of product 0, is not run again while the destination holds none.
     CDS_CODIGOBARRA.SelectsNothing = [this] {
-        return IDX_CODIGOBARRA_ITEM.InMemory() && !IDX_CODIGOBARRA_ITEM.Find({int64_t{0}});
+        return IDX_CODIGOBARRA_ITEM.InMemory() && !IDX_CODIGOBARRA_ITEM.Exists({int64_t{0}});
     };
 
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(this); });
@@ -155,6 +155,8 @@ void Tfrm_Importacao::RunJob(const std::function<void()>& job) {
     SetButtonsEnabled(false);
     Recusas.Clear();
     Dispatch(job);
+    // Look-ups held in memory are let go: the next job reads what the destination holds then.
+    DB_DESTINO.ReleaseHeldRows();
     DiscardWaitingInput();
     busy_ = false;
     SetButtonsEnabled(true);

@@ -466,3 +466,21 @@ INSTANTIATE_TEST_SUITE_P(
                             {.codigo = QString("MAU"), .estab = QString(""), .emissao = Day(2020, 2, 1)},
                             "'' is not a valid integer value."}),
     [](const ::testing::TestParamInfo<Falha>& info) { return std::string(info.param.name); });
+
+// A destination with 64-bit sale keys: the receivable of a sale keyed beyond 32 bits is not
+// stored with the key cut to another number; the run ends naming the value and its column.
+TEST_F(ContaCorrente, ASaleKeyBeyond32BitsEndsTheRunNamingIt) {
+    Redeclare("SCA_SAIDA", "SAI_PK_SAIDA", "BIGINT");
+    Customer(7);
+    Kelmor().Exec(
+        "INSERT INTO SCA_SAIDA (SAI_PK_SAIDA, SAI_NUMERO, SAI_DT_EMISSAO) VALUES (4294968295, 999, ?)",
+        {Day(2010, 5, 3)});
+    Entry({.cliente = QString("00007"),
+           .venda = QString("000999"),
+           .emissao = Day(2010, 5, 3),
+           .tipo = int64_t(1)});
+    RunReceivablesOnly();
+    EXPECT_EQ(Errors(), std::vector<QString>{"4294968295 in SAI_PK_SAIDA does not fit a 32-bit integer."});
+    CloseForm();
+    EXPECT_EQ(Kelmor().Count("SCA_CONTAARECEBER"), 0);
+}

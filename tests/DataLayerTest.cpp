@@ -304,13 +304,14 @@ TEST_F(DataLayer, ALockHeldByAnotherAttachmentFailsAtOnce) {
 }
 
 // Each kind of row the database itself refuses is recorded with the database's message and taken
-// out of the log, and the row posted after it is written by the same apply.
+// out of the log, and the row posted after it is written by the same apply. A value its column
+// cannot hold is refused the same way, before it is sent, named with its column.
 TEST_F(DataLayer, EveryKindOfRowTheDatabaseRefusesIsRecordedAndTheNextRowWritten) {
     Kelmor().Exec("CREATE TABLE T_PAI (ID INTEGER NOT NULL PRIMARY KEY)");
     Kelmor().Exec("INSERT INTO T_PAI VALUES (1)");
     Kelmor().Exec("CREATE TABLE T_REGRA (ID INTEGER NOT NULL PRIMARY KEY, PAI INTEGER REFERENCES T_PAI, "
                   "QTD INTEGER CHECK (QTD >= 0), NOME VARCHAR(20) NOT NULL, CURTO VARCHAR(3), "
-                  "COD INTEGER UNIQUE, MIL SMALLINT)");
+                  "COD INTEGER UNIQUE, MIL SMALLINT, PEQ SMALLINT, QTD4 NUMERIC(9,4), DIA DATE)");
     Kelmor().Exec("CREATE EXCEPTION E_RESERVADO 'nome reservado'");
     // The database computes a value that must fit its column, and refuses a name by a rule of its own.
     Kelmor().Exec("CREATE TRIGGER T_REGRA_BI FOR T_REGRA BEFORE INSERT AS BEGIN NEW.MIL = NEW.QTD * 1000; "
@@ -323,12 +324,16 @@ TEST_F(DataLayer, EveryKindOfRowTheDatabaseRefusesIsRecordedAndTheNextRowWritten
         {.name = "NOME", .type = TFieldType::ftString, .size = 20},
         {.name = "CURTO", .type = TFieldType::ftString, .size = 20},
         {.name = "COD", .type = TFieldType::ftInteger},
+        {.name = "PEQ", .type = TFieldType::ftInteger},
+        {.name = "QTD4", .type = TFieldType::ftBCD, .size = 18, .scale = 4},
+        {.name = "DIA", .type = TFieldType::ftDateTime},
     };
     const TClientDataSetDef regras{"CDS_REGRA", "SELECT * FROM T_REGRA WHERE ID = 0", "T_REGRA", "ID",
                                    kRegraFields};
     TClientDataSet cds(regras, db, tr, &refusals);
     cds.Open();
-    auto add = [&](int id, TValue pai, TValue qtd, TValue nome, TValue curto, TValue cod) {
+    auto add = [&](int id, TValue pai, TValue qtd, TValue nome, TValue curto, TValue cod,
+                   std::pair<const char*, TValue> extra = {}) {
         cds.Insert();
         cds.FieldByName("ID").SetAsInteger(id);
         cds.FieldByName("PAI").SetValue(pai);
@@ -336,6 +341,7 @@ TEST_F(DataLayer, EveryKindOfRowTheDatabaseRefusesIsRecordedAndTheNextRowWritten
         cds.FieldByName("NOME").SetValue(nome);
         cds.FieldByName("CURTO").SetValue(curto);
         cds.FieldByName("COD").SetValue(cod);
+        if (extra.first) cds.FieldByName(extra.first).SetValue(extra.second);
         cds.Post();
     };
     add(1, int64_t(1), int64_t(1), QString("PRIMEIRO"), QString("ABC"), int64_t(1));
@@ -345,6 +351,7 @@ TEST_F(DataLayer, EveryKindOfRowTheDatabaseRefusesIsRecordedAndTheNextRowWritten
         int id;
         TValue pai, qtd, nome, curto, cod;
         const char* message;
+        std::pair<const char*, TValue> extra = {};
     } cases[] = {
         {"primary key", 1, {}, {}, QString("X"), {}, {}, "violation of PRIMARY or UNIQUE KEY"},
         {"unique key", 2, {}, {}, QString("X"), {}, int64_t(1), "violation of PRIMARY or UNIQUE KEY"},
@@ -354,14 +361,53 @@ TEST_F(DataLayer, EveryKindOfRowTheDatabaseRefusesIsRecordedAndTheNextRowWritten
         {"too long", 6, {}, {}, QString("X"), QString("ABCD"), {}, "string right truncation"},
         {"overflow", 7, {}, int64_t(40), QString("X"), {}, {}, "numeric value is out of range"},
         {"trigger", 8, {}, {}, QString("RESERVADO"), {}, {}, "nome reservado"},
+        // Values the program holds but the column cannot: 16 bits, 9 digits, the calendar's end.
+        {"narrow integer",
+         9,
+         {},
+         {},
+         QString("X"),
+         {},
+         {},
+         "40000 does not fit column PEQ",
+         {"PEQ", int64_t(40000)}},
+        {"narrow decimal",
+         10,
+         {},
+         {},
+         QString("X"),
+         {},
+         {},
+         "300000 does not fit column QTD4",
+         {"QTD4", TCurrency::FromInteger(300000)}},
+        {"date beyond 9999",
+         11,
+         {},
+         {},
+         QString("X"),
+         {},
+         {},
+         "4295009000 does not fit column DIA",
+         {"DIA", TDateTime{4295009000.0}}},
+        {"date before 0001",
+         12,
+         {},
+         {},
+         QString("X"),
+         {},
+         {},
+         "-693594 does not fit column DIA",
+         {"DIA", TDateTime{-693594.0}}},
     };
     for (const auto& c : cases) {
         refusals.Clear();
-        add(c.id, c.pai, c.qtd, c.nome, c.curto, c.cod);
+        add(c.id, c.pai, c.qtd, c.nome, c.curto, c.cod, c.extra);
         add(100 + c.id, {}, {}, QString(c.kind), {}, {});
         try {
             EXPECT_EQ(cds.ApplyUpdates(0), 1) << c.kind;
         } catch (const EIBError& e) {
+            ADD_FAILURE() << c.kind << " ended the apply: " << e.what();
+        } catch (const ERangeError& e) {
             ADD_FAILURE() << c.kind << " ended the apply: " << e.what();
         }
         EXPECT_EQ(cds.ChangeCount(), 0) << c.kind;
@@ -370,9 +416,19 @@ TEST_F(DataLayer, EveryKindOfRowTheDatabaseRefusesIsRecordedAndTheNextRowWritten
             << c.kind << ": " << refusals.Summary().toStdString();
     }
     tr.CommitRetaining();
-    EXPECT_EQ(Kelmor().Lines("SELECT ID, NOME FROM T_REGRA ORDER BY ID"),
-              QStringList({"1|PRIMEIRO", "101|primary key", "102|unique key", "103|foreign key", "104|check",
-                           "105|not null", "106|too long", "107|overflow", "108|trigger"}));
+    EXPECT_EQ(
+        Kelmor().Lines("SELECT ID, NOME FROM T_REGRA ORDER BY ID"),
+        QStringList({"1|PRIMEIRO", "101|primary key", "102|unique key", "103|foreign key", "104|check",
+                     "105|not null", "106|too long", "107|overflow", "108|trigger", "109|narrow integer",
+                     "110|narrow decimal", "111|date beyond 9999", "112|date before 0001"}));
+    // The calendar's own ends are written as they are, not wrapped to another day.
+    add(20, {}, {}, QString("Y"), {}, {}, {"DIA", Day(9999, 12, 31)});
+    add(21, {}, {}, QString("Y"), {}, {}, {"DIA", Day(1, 1, 1)});
+    EXPECT_EQ(cds.ApplyUpdates(0), 0);
+    tr.CommitRetaining();
+    EXPECT_EQ(
+        Kelmor().Lines("SELECT ID, CAST(DIA AS VARCHAR(10)) FROM T_REGRA WHERE ID IN (20, 21) ORDER BY ID"),
+        QStringList({"20|9999-12-31", "21|0001-01-01"}));
 }
 
 // A full disk is no refusal of the row being written: the apply ends with the database's message

@@ -313,8 +313,9 @@ TEST_F(ItensVenda, AProductSoldInSeveralSalesIsFoundForEachAndAMissingOneReporte
     EXPECT_TRUE(Errors().empty());
     auto naoEncontrados = NotFound(); // one per item left out, whatever their order in a sale
     std::sort(naoEncontrados.begin(), naoEncontrados.end());
-    EXPECT_EQ(naoEncontrados, (std::vector<QString>{"Produto não encontrado: E1", "Produto não encontrado: E1",
-                                                    "Produto não encontrado: G1", "Produto não encontrado: G1"}));
+    EXPECT_EQ(naoEncontrados,
+              (std::vector<QString>{"Produto não encontrado: E1", "Produto não encontrado: E1",
+                                    "Produto não encontrado: G1", "Produto não encontrado: G1"}));
     auto rows = Kelmor().Rows("SELECT ISA_CODIGO_SAIDA, ISA_CODIGO_ITEM, ISA_CODIGO_ITEMEMPRESA, "
                               "ISA_CODIGO_ITEMLOCAL FROM SCA_ITEMSAIDA ORDER BY ISA_CODIGO_SAIDA");
     ASSERT_EQ(rows.size(), 2u);
@@ -325,3 +326,40 @@ TEST_F(ItensVenda, AProductSoldInSeveralSalesIsFoundForEachAndAMissingOneReporte
         EXPECT_EQ(Int(rows[i][3]), 201);
     }
 }
+
+// A quantity its column cannot hold (NUMERIC(9,4) keeps 32 bits) refuses that item alone, as the
+// database's own overflow would: it is reported with its value and column, and the items of the
+// later sales are written.
+TEST_F(ItensVenda, AQuantityItsColumnCannotHoldIsRefusedAndTheLaterSalesWritten) {
+    Header(1, 10);
+    Header(2, 11);
+    Product("P1", int64_t{1}, 1);
+    Legacy({.venda = "000010", .quantidade = 300000.0});
+    Legacy({.venda = "000011", .quantidade = 2.5});
+    RunSalesOnly();
+    EXPECT_TRUE(Errors().empty());
+    EXPECT_EQ(Form().Recusas.Count("SCA_ITEMSAIDA"), 1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.contains("300000 does not fit column ISA_QTD_TOTAL"))
+        << boxes[0].text.toStdString();
+    EXPECT_EQ(Kelmor().Lines("SELECT ISA_CODIGO_SAIDA, ISA_QTD_TOTAL FROM SCA_ITEMSAIDA"),
+              QStringList({"2|2.5"}));
+}
+
+// A destination with 64-bit sale keys: a key beyond 32 bits is never cut to another sale's key,
+// whether the header is found by its statement (an index on the number) or from memory (none).
+class ItensVendaChaveLonga : public ItensVenda, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ItensVendaChaveLonga, ASaleKeyBeyond32BitsEndsTheRunNamingIt) {
+    Redeclare("SCA_SAIDA", "SAI_PK_SAIDA", "BIGINT");
+    if (GetParam()) Kelmor().Exec("CREATE INDEX IX_SAI_NUMERO ON SCA_SAIDA (SAI_NUMERO)");
+    Kelmor().Exec("INSERT INTO SCA_SAIDA (SAI_PK_SAIDA, SAI_NUMERO) VALUES (4294968295, 10)");
+    Product("P1", int64_t{1}, 1);
+    Legacy({.venda = "000010"});
+    RunSalesOnly();
+    EXPECT_EQ(Form().IDX_SAIDA_NUMERO.InMemory(), !GetParam());
+    EXPECT_EQ(Errors(), std::vector<QString>{"4294968295 in SAI_PK_SAIDA does not fit a 32-bit integer."});
+    EXPECT_EQ(Kelmor().Count("SCA_ITEMSAIDA"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Destinos, ItensVendaChaveLonga, ::testing::Bool());

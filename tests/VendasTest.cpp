@@ -307,3 +307,23 @@ TEST_F(Vendas, ATotalBeyondTheMoneyRangeEndsTheRunNamingValueAndColumn) {
     CloseForm();
     EXPECT_EQ(Kelmor().Count("SCA_SAIDA"), 0);
 }
+
+// A destination whose customer column is 16 bits wide cannot hold customer 40000: that sale is
+// refused with the value and the column, and the later sales and their items are written.
+TEST_F(Vendas, ACustomerItsColumnCannotHoldRefusesThatSaleAlone) {
+    Redeclare("SCA_SAIDA", "SAI_CODIGO_CLIENTE", "SMALLINT");
+    Customer(40000);
+    Customer(42);
+    Legacy({.numero = "000001", .cliente = "40000"});
+    Legacy({.numero = "000002", .cliente = "00042"});
+    RunSalesOnly();
+    EXPECT_TRUE(Errors().empty());
+    EXPECT_EQ(Form().Recusas.Count("SCA_SAIDA"), 1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.contains("40000 does not fit column SAI_CODIGO_CLIENTE"))
+        << boxes[0].text.toStdString();
+    EXPECT_TRUE(Header(1, "SAI_PK_SAIDA").empty());
+    const TRow segunda = Header(2, "SAI_CODIGO_CLIENTE");
+    ASSERT_EQ(segunda.size(), 1u);
+    EXPECT_EQ(Int(segunda[0]), 42);
+}

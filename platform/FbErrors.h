@@ -1,0 +1,14 @@
+#pragma once
+// Errors of the Firebird client: the status vector raised as EIBError with the client's own text
+// and every GDS code, which tell a row the database refuses from a failure of the database.
+
+#include "Errors.h"
+
+#include <ibase.h>
+
+[[noreturn]] void RaiseStatus(const ISC_STATUS* status);
+
+// Raises the status vector when it holds an error.
+inline void Check(const ISC_STATUS* status) {
+    if (status[0] == 1 && status[1] != 0) RaiseStatus(status);
+}
