@@ -162,7 +162,7 @@ int TClientDataSet::ApplyUpdates(int /*maxErrors*/) {
             } catch (const EIBError& e) {
                 if (!e.IsRefusal()) throw;
                 refuse(e);
-            } catch (const ERangeError& e) {
+            } catch (const EColumnRangeError& e) {
                 // A value its column cannot hold: the database would refuse the row with a numeric
                 // overflow, so it is refused here, named by value and column, before it is sent.
                 refuse(e);

@@ -32,6 +32,12 @@ class ERangeError : public EDatabaseError {
     using EDatabaseError::EDatabaseError;
 };
 
+// A value the destination column it is written to cannot hold: the database would refuse the row
+// with a numeric overflow.
+class EColumnRangeError : public ERangeError {
+    using ERangeError::ERangeError;
+};
+
 // An error reported by the database client; the message is the client's own text. It keeps every
 // GDS code of the status vector: they tell a row the database refuses from a failure of the
 // database itself.

@@ -9,6 +9,6 @@
 [[noreturn]] void RaiseStatus(const ISC_STATUS* status);
 
 // Raises the status vector when it holds an error.
-inline void Check(const ISC_STATUS* status) {
+inline void CheckStatus(const ISC_STATUS* status) {
     if (status[0] == 1 && status[1] != 0) RaiseStatus(status);
 }

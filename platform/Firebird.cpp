@@ -43,7 +43,7 @@ void FbAttachment::Attach(const QString& path, const QString& user, const QStrin
     ISC_STATUS_ARRAY st;
     isc_db_handle h = 0;
     isc_attach_database(st, 0, file.constData(), &h, static_cast<short>(dpb.size()), dpb.constData());
-    Check(st);
+    CheckStatus(st);
     handle_ = h;
 }
 
@@ -56,7 +56,7 @@ void FbAttachment::Create(const QString& path, const QString& user, const QStrin
     isc_db_handle h = 0;
     isc_tr_handle tr = 0;
     isc_dsql_execute_immediate(st, &h, &tr, 0, text.constData(), kDialect, nullptr);
-    Check(st);
+    CheckStatus(st);
     handle_ = h;
 }
 
@@ -65,7 +65,7 @@ void FbAttachment::Detach() {
     ISC_STATUS_ARRAY st;
     isc_detach_database(st, &handle_);
     handle_ = 0; // a failed detach leaves nothing usable behind
-    Check(st);
+    CheckStatus(st);
 }
 
 // --- transaction ------------------------------------------------------------------------------
@@ -82,26 +82,26 @@ void FbTransaction::Start(FbAttachment& db) {
                                isc_tpb_nowait};
     ISC_STATUS_ARRAY st;
     isc_start_transaction(st, &handle_, 1, db.Handle(), static_cast<unsigned short>(sizeof tpb), tpb);
-    Check(st);
+    CheckStatus(st);
 }
 
 void FbTransaction::CommitRetaining() {
     ISC_STATUS_ARRAY st;
     isc_commit_retaining(st, &handle_);
-    Check(st);
+    CheckStatus(st);
 }
 
 void FbTransaction::Commit() {
     ISC_STATUS_ARRAY st;
     isc_commit_transaction(st, &handle_);
-    Check(st);
+    CheckStatus(st);
     handle_ = 0;
 }
 
 void FbTransaction::Rollback() {
     ISC_STATUS_ARRAY st;
     isc_rollback_transaction(st, &handle_);
-    Check(st);
+    CheckStatus(st);
     handle_ = 0;
 }
 
@@ -145,25 +145,25 @@ FbStatement::FbStatement(FbAttachment& db, FbTransaction& tr, const QString& sql
     : db_(db), sql_(sql), in_(std::make_unique<Sqlda>(8)), out_(std::make_unique<Sqlda>(16)) {
     ISC_STATUS_ARRAY st;
     isc_dsql_allocate_statement(st, db.Handle(), &handle_);
-    Check(st);
+    CheckStatus(st);
     QByteArray text = ToWin1252(sql);
     isc_dsql_prepare(st, tr.Handle(), &handle_, 0, text.constData(), kDialect, out_->get());
-    Check(st);
+    CheckStatus(st);
     AllocateOutput();
 
     isc_dsql_describe_bind(st, &handle_, SQLDA_VERSION1, in_->get());
-    Check(st);
+    CheckStatus(st);
     if (in_->get()->sqld > in_->get()->sqln) {
         in_->Resize(in_->get()->sqld);
         isc_dsql_describe_bind(st, &handle_, SQLDA_VERSION1, in_->get());
-        Check(st);
+        CheckStatus(st);
     }
     in_->Allocate();
 
     char items[] = {isc_info_sql_stmt_type};
     char buf[32] = {};
     isc_dsql_sql_info(st, &handle_, sizeof items, items, sizeof buf, buf);
-    Check(st);
+    CheckStatus(st);
     if (buf[0] == isc_info_sql_stmt_type) {
         short len = static_cast<short>(isc_vax_integer(buf + 1, 2));
         long type = isc_vax_integer(buf + 3, len);
@@ -177,7 +177,7 @@ void FbStatement::AllocateOutput() {
         out_->Resize(d->sqld);
         ISC_STATUS_ARRAY st;
         isc_dsql_describe(st, &handle_, SQLDA_VERSION1, out_->get());
-        Check(st);
+        CheckStatus(st);
         d = out_->get();
     }
     out_->Allocate();
@@ -284,7 +284,7 @@ void FbStatement::Execute(FbTransaction& tr, std::span<const TValue> params) {
     BindParams(params);
     ISC_STATUS_ARRAY st;
     isc_dsql_execute(st, tr.Handle(), &handle_, SQLDA_VERSION1, in_->get());
-    Check(st);
+    CheckStatus(st);
     cursorOpen_ = isSelect_;
 }
 
@@ -296,7 +296,7 @@ bool FbStatement::Fetch(std::vector<TValue>& row) {
         CloseCursor();
         return false;
     }
-    Check(st);
+    CheckStatus(st);
     XSQLDA* d = out_->get();
     row.resize(d->sqld);
     for (int i = 0; i < d->sqld; ++i) {
@@ -362,7 +362,7 @@ void FbStatement::CloseCursor() {
     cursorOpen_ = false;
     ISC_STATUS_ARRAY st;
     isc_dsql_free_statement(st, &handle_, DSQL_close);
-    Check(st);
+    CheckStatus(st);
 }
 
 long FbStatement::RowsAffected() {
@@ -370,7 +370,7 @@ long FbStatement::RowsAffected() {
     char buf[64] = {};
     ISC_STATUS_ARRAY st;
     isc_dsql_sql_info(st, &handle_, sizeof items, items, sizeof buf, buf);
-    Check(st);
+    CheckStatus(st);
     if (buf[0] != isc_info_sql_records) return 0;
     long total = 0;
     const char* p = buf + 3;

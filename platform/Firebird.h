@@ -24,8 +24,8 @@ public:
         : ERangeError(QString("%1 does not fit parameter %2").arg(value).arg(index + 1)),
           value_(std::move(value)), index_(index) {}
     int Index() const { return index_; } // 0-based
-    ERangeError ForColumn(const QString& column) const {
-        return ERangeError(QString("%1 does not fit column %2").arg(value_, column));
+    EColumnRangeError ForColumn(const QString& column) const {
+        return EColumnRangeError(QString("%1 does not fit column %2").arg(value_, column));
     }
 
 private:

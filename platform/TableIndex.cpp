@@ -215,7 +215,7 @@ void TTableIndex::Unload() {
     // Let go of the memory at once; a table changed row by row (the brand command updates every
     // product) finds nothing left to clear after the first time.
     rows_ = {};
-    keyed_ = {};
+    chains_ = {};
 }
 
 void TTableIndex::Append(std::vector<TValue>& fetched) {
@@ -229,8 +229,8 @@ void TTableIndex::Append(std::vector<TValue>& fetched) {
     int pos = static_cast<int>(rows_.size());
     rows_.emplace_back(std::make_move_iterator(fetched.begin() + static_cast<std::ptrdiff_t>(keys_.size())),
                        std::make_move_iterator(fetched.end()));
-    auto [it, fresh] = keyed_.try_emplace(std::move(key), pos);
-    if (!fresh) it->second = kSeveral;
+    auto [it, fresh] = chains_.try_emplace(std::move(key), Chain{pos, false});
+    if (!fresh) it->second.several = true;
 }
 
 bool TTableIndex::KeyPart(const KeyColumn& k, const TValue& v, QString& out) const {
@@ -279,52 +279,59 @@ bool TTableIndex::KeyOf(const std::vector<TValue>& keys, QString& out) const {
     return true;
 }
 
-bool TTableIndex::CanMatch(const std::vector<TValue>& keys) {
-    if (!described_) Describe();
-    QString key;
-    return KeyOf(keys, key);
-}
-
-const TTableIndex::Row* TTableIndex::RunStatement(const std::vector<TValue>& keys) {
+std::vector<const TTableIndex::Row*> TTableIndex::RunStatement(const std::vector<TValue>& keys, bool all) {
     if (keys.size() != keys_.size()) throw EDatabaseError(name_ + ": one value is needed per key column");
+    found_.clear();
+    std::vector<const Row*> out;
     // The statement would refuse a text parameter longer than its column; it equals nothing.
     for (size_t i = 0; i < keys_.size(); ++i) {
         QString part;
-        if (keys_[i].kind == KeyKind::Text && !KeyPart(keys_[i], keys[i], part)) return nullptr;
+        if (keys_[i].kind == KeyKind::Text && !KeyPart(keys_[i], keys[i], part)) return out;
     }
     FbStatement& st = db_.Prepare(selectWhere_, tr_);
     db_.Execute(st, tr_, keys);
-    if (!st.Fetch(found_)) return nullptr;
-    st.CloseCursor();
-    return &found_;
+    Row row;
+    while (st.Fetch(row)) { // at the end the cursor closes itself
+        found_.push_back(std::move(row));
+        if (!all) {
+            st.CloseCursor();
+            break;
+        }
+    }
+    for (const Row& r : found_)
+        out.push_back(&r);
+    return out;
 }
 
-int TTableIndex::Held(const std::vector<TValue>& keys) {
+const TTableIndex::Chain* TTableIndex::Held(const std::vector<TValue>& keys) {
+    static constexpr Chain kNoRow{-1, false};
     Load();
-    if (!inMemory_) return kAsk;
+    if (!inMemory_) return nullptr;
     QString key;
-    if (!KeyOf(keys, key)) return kNone;
-    auto it = keyed_.find(key);
-    return it == keyed_.end() ? kNone : it->second;
+    if (!KeyOf(keys, key)) return &kNoRow;
+    auto it = chains_.find(key);
+    return it == chains_.end() ? &kNoRow : &it->second;
 }
 
 const TTableIndex::Row* TTableIndex::Find(const std::vector<TValue>& keys) {
-    const int held = Held(keys);
-    if (held == kNone) return nullptr;
-    if (held >= 0) return &rows_[static_cast<size_t>(held)];
-    return RunStatement(keys); // which of several rows a scan returns first is the engine's to say
+    const Chain* held = Held(keys);
+    if (held && held->first < 0) return nullptr;
+    if (held && !held->several) return &rows_[static_cast<size_t>(held->first)];
+    // Which of several rows a scan returns first is the engine's to say.
+    auto rows = RunStatement(keys, false);
+    return rows.empty() ? nullptr : rows.front();
 }
 
 bool TTableIndex::Exists(const std::vector<TValue>& keys) {
-    const int held = Held(keys);
-    return held == kAsk ? RunStatement(keys) != nullptr : held != kNone;
+    const Chain* held = Held(keys);
+    return held ? held->first >= 0 : !RunStatement(keys, false).empty();
 }
 
-std::optional<const TTableIndex::Row*> TTableIndex::FindHeld(const std::vector<TValue>& keys) {
-    const int held = Held(keys);
-    if (held == kNone) return nullptr;
-    if (held >= 0) return &rows_[static_cast<size_t>(held)];
-    return std::nullopt;
+std::vector<const TTableIndex::Row*> TTableIndex::FindAll(const std::vector<TValue>& keys) {
+    const Chain* held = Held(keys);
+    if (held && held->first < 0) return {};
+    if (held && !held->several) return {&rows_[static_cast<size_t>(held->first)]};
+    return RunStatement(keys, true);
 }
 
 void TTableIndex::RowInserted(const QString& table, const QStringList& columns,

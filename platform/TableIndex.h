@@ -33,13 +33,9 @@ public:
     const Row* Find(const std::vector<TValue>& keys);
     // Whether the statement returns any row.
     bool Exists(const std::vector<TValue>& keys);
-    // The one row of the key (nullptr: none) when memory answers it with certainty; nullopt when
-    // only the statement can say (the table is searched by statement, or several rows share the
-    // key). Lets a caller answer a join of look-ups from memory or fall back to its statement.
-    std::optional<const Row*> FindHeld(const std::vector<TValue>& keys);
-    // False when the values can equal no stored row: a NULL, or a text longer than its column
-    // (which a statement's parameter would refuse). Lets a caller skip a statement of its own.
-    bool CanMatch(const std::vector<TValue>& keys);
+    // Every row the statement returns, in the order it returns them: memory answers a key of one
+    // row or none, the statement runs for a key that several rows share.
+    std::vector<const Row*> FindAll(const std::vector<TValue>& keys);
     // The position of a result column.
     int Column(const QString& name) const;
     // A result value read as a 32-bit integer, as a field reads it: NULL reads as 0, and a value
@@ -74,11 +70,15 @@ private:
     // text longer than the column).
     bool KeyPart(const KeyColumn& k, const TValue& v, QString& out) const;
     bool KeyOf(const std::vector<TValue>& keys, QString& out) const;
-    // What memory holds of the key: kNone, kSeveral, the one row's position, or kAsk when memory
-    // does not answer (the table is searched by statement).
-    static constexpr int kNone = -1, kSeveral = -2, kAsk = -3;
-    int Held(const std::vector<TValue>& keys);
-    const Row* RunStatement(const std::vector<TValue>& keys);
+    struct Chain {
+        int first;    // -1: no row
+        bool several; // other rows share the key
+    };
+    // The held rows of the key (an empty chain: none), or nullptr when memory does not answer
+    // and the statement must run.
+    const Chain* Held(const std::vector<TValue>& keys);
+    // The rows the statement returns, the first only when `all` is false.
+    std::vector<const Row*> RunStatement(const std::vector<TValue>& keys, bool all);
 
     QString name_;
     QString table_;
@@ -97,6 +97,6 @@ private:
     QString selectWhere_; // the result columns of the matching rows
 
     std::vector<Row> rows_;
-    std::unordered_map<QString, int> keyed_; // the row of each key, or kSeveral
-    Row found_;                              // the row the statement returned, when it runs
+    std::unordered_map<QString, Chain> chains_;
+    std::vector<Row> found_; // the rows the statement returned, when it runs
 };

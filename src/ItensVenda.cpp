@@ -20,39 +20,21 @@ struct ProdutoDestino {
     int itemLocal;
 };
 
-// The product is the first row the inner join of its item, company and storage-location rows
-// returns for the alternative code, the company and location 1. Held rows answer it where each
-// step of the join has one certain row; elsewhere (an indexed destination, several rows of a key,
-// a table that triggers write) the join's own statement does.
+// The product is the first row of the inner join of its item, company and storage-location rows
+// for the alternative code, the company and location 1, taken as a destination with index
+// statistics plans it: the items of the code, for each its company rows, for each its location
+// rows, each table searched by its own look-up in the order its statement gives. A fresh
+// destination has no index statistics, and the join's own plan would scan a table per product.
 std::optional<ProdutoDestino> ProcurarProduto(Tfrm_Importacao& f, const QString& alternativo, int empresa) {
-    if (auto item = f.IDX_ITEM_ALTERNATIVO.FindHeld({alternativo})) {
-        if (!*item) return std::nullopt;
-        if (auto itemEmpresa = f.IDX_ITEMEMPRESA_ITEM.FindHeld({(**item)[0], int64_t{empresa}})) {
-            if (!*itemEmpresa) return std::nullopt;
-            if (auto local = f.IDX_ITEMLOCAL_ITEMEMPRESA.FindHeld({(**itemEmpresa)[0], int64_t{1}})) {
-                if (!*local) return std::nullopt;
-                return ProdutoDestino{f.IDX_ITEM_ALTERNATIVO.Integer(**item, 0),
-                                      f.IDX_ITEMEMPRESA_ITEM.Integer(**itemEmpresa, 0),
-                                      f.IDX_ITEMLOCAL_ITEMEMPRESA.Integer(**local, 0)};
-            }
-        }
-    }
-    // A code longer than its column equals none; as a parameter it would be refused.
-    if (!f.IDX_ITEM_ALTERNATIVO.CanMatch({alternativo})) return std::nullopt;
-    TIBQuery& q = f.QR_DEST;
-    q.Close();
-    q.SetSQL("SELECT ITE_PK_ITEM, IEM_PK_ITEMEMPRESA, ILE_PK_ITEMLOCALEMPRESA FROM SCA_ITEM INNER JOIN "
-             "SCA_ITEMEMPRESA ON IEM_CODIGO_ITEM = ITE_PK_ITEM INNER JOIN SCA_ITEMLOCALEMPRESA ON "
-             "ILE_CODIGO_ITEMEMPRESA = IEM_PK_ITEMEMPRESA WHERE IEM_CODIGO_EMPRESA = ? AND "
-             "ILE_CODIGO_LOCALARMAZENAMENTO = 1 AND ITE_CODIGO_ALTERNATIVO = ?",
-             {int64_t{empresa}, alternativo});
-    q.Open();
-    if (q.IsEmpty()) return std::nullopt;
-    ProdutoDestino achado{q.FieldByName("ITE_PK_ITEM").AsInteger(),
-                          q.FieldByName("IEM_PK_ITEMEMPRESA").AsInteger(),
-                          q.FieldByName("ILE_PK_ITEMLOCALEMPRESA").AsInteger()};
-    q.Close();
-    return achado;
+    for (const TTableIndex::Row* item : f.IDX_ITEM_ALTERNATIVO.FindAll({alternativo}))
+        for (const TTableIndex::Row* itemEmpresa :
+             f.IDX_ITEMEMPRESA_ITEM.FindAll({(*item)[0], int64_t{empresa}}))
+            if (const TTableIndex::Row* local =
+                    f.IDX_ITEMLOCAL_ITEMEMPRESA.Find({(*itemEmpresa)[0], int64_t{1}}))
+                return ProdutoDestino{f.IDX_ITEM_ALTERNATIVO.Integer(*item, 0),
+                                      f.IDX_ITEMEMPRESA_ITEM.Integer(*itemEmpresa, 0),
+                                      f.IDX_ITEMLOCAL_ITEMEMPRESA.Integer(*local, 0)};
+    return std::nullopt;
 }
 } // namespace
 

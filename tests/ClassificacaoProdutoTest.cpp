@@ -192,7 +192,8 @@ TEST_F(ClassificacaoProduto, AUnitOfAFixedWidthColumnIsFoundWithoutItsPad) {
     // CHAR(3) stores 'UN' as 'UN ': the pad is no part of the value, so both products find it.
     Redeclare("SCA_UNIDADE", "UNI_CODIGO", "CHAR(3)");
     Padrao();
-    Kelmor().Exec("INSERT INTO SCA_UNIDADE (UNI_PK_UNIDADE, UNI_CODIGO, UNI_DESCRICAO) VALUES (4, 'UN', 'UNIDADE')");
+    Kelmor().Exec(
+        "INSERT INTO SCA_UNIDADE (UNI_PK_UNIDADE, UNI_CODIGO, UNI_DESCRICAO) VALUES (4, 'UN', 'UNIDADE')");
     Produto("C1", {});
     Produto("C2", {.unidade = "KG"});
     Produto("C3", {.unidade = "KG"});

@@ -363,3 +363,24 @@ TEST_P(ItensVendaChaveLonga, ASaleKeyBeyond32BitsEndsTheRunNamingIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Destinos, ItensVendaChaveLonga, ::testing::Bool());
+
+// A code stored twice (a second run of the products, say): the item is the one the join finds,
+// with its company and storage-location rows, whichever of the three tables keep their index.
+class ItensVendaCodigoRepetido : public ItensVenda, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ItensVendaCodigoRepetido, AProductCodeStoredTwiceIsTheRowTheJoinFinds) {
+    const char* indexes[] = {"IX_ITE_CODIGO_ALTERNATIVO", "IX_IEM_CODIGO_ITEM", "IX_ILE_CODIGO_ITEMEMPRESA"};
+    for (int i = 0; i < GetParam(); ++i)
+        Kelmor().Exec(QString("DROP INDEX ") + indexes[i]);
+    Header(1, 10);
+    Kelmor().Exec("INSERT INTO SCA_ITEM (ITE_PK_ITEM, ITE_CODIGO_ALTERNATIVO) VALUES (5, '0000000001')");
+    Product("A1", int64_t{1}, 1);
+    Legacy({.venda = "000010", .codigo = "A1"});
+    RunSalesOnly();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(Kelmor().Lines("SELECT ISA_CODIGO_ITEM, ISA_CODIGO_ITEMEMPRESA, ISA_CODIGO_ITEMLOCAL FROM "
+                             "SCA_ITEMSAIDA"),
+              QStringList({"1|101|201"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(IndicesRemovidos, ItensVendaCodigoRepetido, ::testing::Range(0, 4));

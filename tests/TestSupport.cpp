@@ -164,7 +164,8 @@ void MigrationTest::Redeclare(const QString& table, const QString& column, const
     if (!script.open(QIODevice::ReadOnly)) throw Exception("the destination schema script is missing");
     for (QString statement : SplitScript(QString::fromUtf8(script.readAll()))) {
         if (!statement.startsWith("CREATE TABLE " + table + " (")) continue;
-        statement.replace(QRegularExpression("\\b" + column + "\\s+[A-Z]+(\\(\\d+(,\\d+)?\\))?"), column + ' ' + type);
+        statement.replace(QRegularExpression("\\b" + column + "\\s+[A-Z]+(\\(\\d+(,\\d+)?\\))?"),
+                          column + ' ' + type);
         Kelmor().Exec("DROP TABLE " + table);
         Kelmor().Exec(statement);
         return;
