@@ -64,6 +64,11 @@ public:
     // Runs a prepared statement, telling the observer first.
     void Execute(FbStatement& st, TIBTransaction& tr, std::span<const TValue> params);
 
+    // Whether an active user trigger is defined on the table or names it, itself or through the
+    // procedures and functions it calls: rows of the table may appear, or change, that no
+    // component of this connection wrote.
+    bool WrittenByTriggers(const QString& table, TIBTransaction& tr);
+
     void SetObserver(TStatementObserver* o) { observer_ = o; }
     TStatementObserver* Observer() const { return observer_; }
 

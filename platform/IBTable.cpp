@@ -19,7 +19,12 @@ TIBTable::~TIBTable() {
     db_.RemoveCloseHandler(this);
 }
 
+void TIBTable::RowInserted(const QString&, const QStringList&, std::span<const TValue>) {
+    stale_ = stale_ || triggers_;
+}
+
 void TIBTable::TableChanged(const QString& table) {
+    stale_ = stale_ || triggers_;
     // A row being filled stays: it is the caller's, and closing would lose it.
     if (State() != TDataSetState::dsBrowse) return;
     if (table.isEmpty() || table.compare(table_, Qt::CaseInsensitive) == 0) Close();
@@ -46,6 +51,8 @@ void TIBTable::DoOpen() {
         rows_.push_back(std::move(row));
     }
     indexes_.clear();
+    triggers_ = db_.WrittenByTriggers(table_, tr_);
+    stale_ = false;
 }
 
 void TIBTable::DoClose() {
@@ -93,6 +100,10 @@ TIBTable::Index& TIBTable::IndexFor(const std::vector<int>& fields, bool caseIns
 bool TIBTable::Locate(const QString& keyFields, const std::vector<TValue>& values, TLocateOptions options) {
     Open();
     SettlePending();
+    if (stale_) { // what the triggers wrote is read now
+        Close();
+        Open();
+    }
     std::vector<int> fields;
     for (const QString& n : SplitKeyFields(keyFields))
         fields.push_back(FieldByName(n).Index());

@@ -4,8 +4,8 @@
 // process alone, so the rows read at open plus the rows posted here are every row the
 // transaction sees, and Locate answers from an index over them. When the connection lets go of
 // held rows (at the end of each job) or tells of other changes to the table, the component closes
-// and reads the table anew at its next use: what the destination's triggers wrote meanwhile is
-// seen then.
+// and reads the table anew at its next use. A table that the destination's triggers write is read
+// anew at the first Locate after any write through the connection: those writes fire them.
 
 #include "DataSet.h"
 #include "IBDatabase.h"
@@ -30,7 +30,8 @@ public:
     bool EmptyTextIsNull() const override { return true; }
 
     // Its own posts are held already; a change told by others makes it read the table anew.
-    void RowInserted(const QString&, const QStringList&, std::span<const TValue>) override {}
+    void RowInserted(const QString& table, const QStringList& columns,
+                     std::span<const TValue> values) override;
     void TableChanged(const QString& table) override;
 
 protected:
@@ -55,4 +56,6 @@ private:
     std::vector<int> pk_;
     std::vector<char> padded_; // per field: the destination declares the column CHAR
     std::vector<Index> indexes_;
+    bool triggers_ = false; // the destination's triggers may write the table
+    bool stale_ = false;    // they may have since it was read
 };

@@ -5,8 +5,6 @@
 #include "Text.h"
 #include "ValueText.h"
 
-#include <QSet>
-
 namespace {
 constexpr int64_t kUnitsPerDay = 864000000; // ten-thousandths of a second
 
@@ -123,7 +121,7 @@ void TTableIndex::Describe() {
         where << k + " = ?";
     selectByPk_ = selectAll_ + " WHERE " + where.join(" AND ");
 
-    triggers_ = HasUserTriggers();
+    triggers_ = db_.WrittenByTriggers(table_, tr_);
     // Rows inserted later are read back by their primary key.
     inMemory_ = exact && !primaryKey_.isEmpty() && !triggers_ && !HasUsableIndex();
     described_ = true;
@@ -145,59 +143,6 @@ bool TTableIndex::HasUsableIndex() {
     return usable;
 }
 
-bool TTableIndex::HasUserTriggers() {
-    // An active user trigger on the table itself (the triggers of CHECK and foreign-key
-    // constraints are the system's and write nothing of their own)...
-    constexpr const char* kActiveUserTrigger =
-        "COALESCE(T.RDB$SYSTEM_FLAG, 0) = 0 AND COALESCE(T.RDB$TRIGGER_INACTIVE, 0) = 0";
-    FbStatement& own =
-        db_.Prepare(QString("SELECT COUNT(*) FROM RDB$TRIGGERS T WHERE T.RDB$RELATION_NAME = ? AND %1")
-                        .arg(kActiveUserTrigger),
-                    tr_);
-    const TValue table[] = {table_};
-    db_.Execute(own, tr_, table);
-    std::vector<TValue> row;
-    bool found = own.Fetch(row) && std::get<int64_t>(row[0]) > 0;
-    own.CloseCursor();
-    if (found) return true;
-    // ...or one on any table that names it, itself or through the procedures and functions it
-    // calls. What names the table may only read it; it is taken as writing it all the same.
-    constexpr int64_t kRelation = 0, kTrigger = 2, kProcedure = 5, kFunction = 15;
-    FbStatement& users =
-        db_.Prepare("SELECT TRIM(D.RDB$DEPENDENT_NAME), D.RDB$DEPENDENT_TYPE FROM RDB$DEPENDENCIES D "
-                    "WHERE D.RDB$DEPENDED_ON_NAME = ? AND D.RDB$DEPENDED_ON_TYPE = ?",
-                    tr_);
-    FbStatement& trigger =
-        db_.Prepare(QString("SELECT COUNT(*) FROM RDB$TRIGGERS T WHERE T.RDB$TRIGGER_NAME = ? AND %1")
-                        .arg(kActiveUserTrigger),
-                    tr_);
-    std::vector<std::pair<QString, int64_t>> pending{{table_, kRelation}};
-    QSet<QString> seen;
-    while (!pending.empty()) {
-        auto [name, type] = pending.back();
-        pending.pop_back();
-        std::vector<std::pair<QString, int64_t>> dependants;
-        const TValue on[] = {name, type};
-        db_.Execute(users, tr_, on);
-        while (users.Fetch(row))
-            dependants.emplace_back(std::get<QString>(row[0]), std::get<int64_t>(row[1]));
-        for (auto& [dependant, kind] : dependants) {
-            if (kind == kTrigger) {
-                const TValue named[] = {dependant};
-                db_.Execute(trigger, tr_, named);
-                found = trigger.Fetch(row) && std::get<int64_t>(row[0]) > 0;
-                trigger.CloseCursor();
-                if (found) return true;
-            } else if ((kind == kProcedure || kind == kFunction) &&
-                       !seen.contains(QString::number(kind) + ':' + dependant)) {
-                seen.insert(QString::number(kind) + ':' + dependant);
-                pending.emplace_back(dependant, kind);
-            }
-        }
-    }
-    return false;
-}
-
 void TTableIndex::Load() {
     if (!described_) Describe();
     if (!inMemory_ || loaded_) return;
@@ -216,6 +161,7 @@ void TTableIndex::Unload() {
     // product) finds nothing left to clear after the first time.
     rows_ = {};
     chains_ = {};
+    asked_ = {};
 }
 
 void TTableIndex::Append(std::vector<TValue>& fetched) {
@@ -229,7 +175,7 @@ void TTableIndex::Append(std::vector<TValue>& fetched) {
     int pos = static_cast<int>(rows_.size());
     rows_.emplace_back(std::make_move_iterator(fetched.begin() + static_cast<std::ptrdiff_t>(keys_.size())),
                        std::make_move_iterator(fetched.end()));
-    auto [it, fresh] = chains_.try_emplace(std::move(key), Chain{pos, false});
+    auto [it, fresh] = chains_.try_emplace(std::move(key), KeyRows{pos, false});
     if (!fresh) it->second.several = true;
 }
 
@@ -303,40 +249,63 @@ std::vector<const TTableIndex::Row*> TTableIndex::RunStatement(const std::vector
     return out;
 }
 
-const TTableIndex::Chain* TTableIndex::Held(const std::vector<TValue>& keys) {
-    static constexpr Chain kNoRow{-1, false};
+const TTableIndex::KeyRows* TTableIndex::Held(const std::vector<TValue>& keys, QString& key) {
+    static constexpr KeyRows kNoRow{-1, false};
     Load();
     if (!inMemory_) return nullptr;
-    QString key;
     if (!KeyOf(keys, key)) return &kNoRow;
     auto it = chains_.find(key);
     return it == chains_.end() ? &kNoRow : &it->second;
 }
 
+const std::vector<TTableIndex::Row>& TTableIndex::Asked(const QString& key, const std::vector<TValue>& keys) {
+    // No trigger writes a table held in memory: only this connection's inserts into it change the
+    // statement's answer, and they let go of what was asked.
+    auto it = asked_.find(key);
+    if (it == asked_.end()) {
+        std::vector<Row> rows;
+        for (const Row* r : RunStatement(keys, true))
+            rows.push_back(*r);
+        it = asked_.emplace(key, std::move(rows)).first;
+    }
+    return it->second;
+}
+
 const TTableIndex::Row* TTableIndex::Find(const std::vector<TValue>& keys) {
-    const Chain* held = Held(keys);
+    QString key;
+    const KeyRows* held = Held(keys, key);
     if (held && held->first < 0) return nullptr;
     if (held && !held->several) return &rows_[static_cast<size_t>(held->first)];
-    // Which of several rows a scan returns first is the engine's to say.
+    if (held) { // which of several rows a scan returns first is the engine's to say
+        const std::vector<Row>& rows = Asked(key, keys);
+        return rows.empty() ? nullptr : &rows.front();
+    }
     auto rows = RunStatement(keys, false);
     return rows.empty() ? nullptr : rows.front();
 }
 
 bool TTableIndex::Exists(const std::vector<TValue>& keys) {
-    const Chain* held = Held(keys);
+    QString key;
+    const KeyRows* held = Held(keys, key);
     return held ? held->first >= 0 : !RunStatement(keys, false).empty();
 }
 
 std::vector<const TTableIndex::Row*> TTableIndex::FindAll(const std::vector<TValue>& keys) {
-    const Chain* held = Held(keys);
+    QString key;
+    const KeyRows* held = Held(keys, key);
     if (held && held->first < 0) return {};
     if (held && !held->several) return {&rows_[static_cast<size_t>(held->first)]};
-    return RunStatement(keys, true);
+    if (!held) return RunStatement(keys, true);
+    std::vector<const Row*> out;
+    for (const Row& r : Asked(key, keys))
+        out.push_back(&r);
+    return out;
 }
 
 void TTableIndex::RowInserted(const QString& table, const QStringList& columns,
                               std::span<const TValue> values) {
     if (!loaded_ || table.compare(table_, Qt::CaseInsensitive) != 0) return;
+    asked_.clear();
     std::vector<TValue> pk;
     for (const QString& k : primaryKey_) {
         qsizetype i = columns.indexOf(k);

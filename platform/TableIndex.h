@@ -7,15 +7,14 @@
 // compares byte for byte (no collation but the binary one, no OCTETS pad), no user trigger is
 // defined on the table or writes it (through a procedure, too), and the table has a primary key to
 // read the rows this connection inserts back by. Even then a key that several rows share is
-// searched by the statement when the first row is asked for: which row a scan returns first is the
-// engine's to say. The held rows are let go when the connection says so (at the end of each job)
-// and read again at the next search.
+// searched by the statement, since which row a scan returns first is the engine's to say; its
+// answer is kept until this connection next writes the table. The held rows are let go when the
+// connection says so (at the end of each job) and read again at the next search.
 
 #include "FieldDef.h"
 #include "IBDatabase.h"
 
 #include <QHash>
-#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -64,19 +63,20 @@ private:
     void Unload();
     void Describe();
     bool HasUsableIndex();
-    bool HasUserTriggers();
     void Append(std::vector<TValue>& fetched);
     // The comparable form of a key value, or false when it can equal no stored value (NULL, or a
     // text longer than the column).
     bool KeyPart(const KeyColumn& k, const TValue& v, QString& out) const;
     bool KeyOf(const std::vector<TValue>& keys, QString& out) const;
-    struct Chain {
+    struct KeyRows {
         int first;    // -1: no row
         bool several; // other rows share the key
     };
     // The held rows of the key (an empty chain: none), or nullptr when memory does not answer
     // and the statement must run.
-    const Chain* Held(const std::vector<TValue>& keys);
+    const KeyRows* Held(const std::vector<TValue>& keys, QString& key);
+    // The statement's rows of a held key that several rows share, asked once.
+    const std::vector<Row>& Asked(const QString& key, const std::vector<TValue>& keys);
     // The rows the statement returns, the first only when `all` is false.
     std::vector<const Row*> RunStatement(const std::vector<TValue>& keys, bool all);
 
@@ -97,6 +97,7 @@ private:
     QString selectWhere_; // the result columns of the matching rows
 
     std::vector<Row> rows_;
-    std::unordered_map<QString, Chain> chains_;
-    std::vector<Row> found_; // the rows the statement returned, when it runs
+    std::unordered_map<QString, KeyRows> chains_;
+    std::unordered_map<QString, std::vector<Row>> asked_; // by key, until the table is written
+    std::vector<Row> found_;                              // the rows the statement returned, when it runs
 };

@@ -480,3 +480,23 @@ TEST_F(DataLayer, AMissingFileRaisesTheClientsErrorNamingIt) {
     }
     EXPECT_FALSE(db.Connected());
 }
+
+// A table the destination's triggers write is read anew after a write through the connection:
+// the look-up row a trigger added is found, not inserted a second time.
+TEST_F(DataLayer, ATableComponentFindsWhatTheDestinationsTriggersWrote) {
+    Kelmor().Exec("CREATE TABLE T_APELIDO (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(10))");
+    Kelmor().Exec("CREATE TRIGGER T_PESSOA_AI FOR T_PESSOA AFTER INSERT AS BEGIN "
+                  "INSERT INTO T_APELIDO (ID, NOME) VALUES (NEW.ID + 100, NEW.NOME); END");
+    static constexpr TFieldDef kApelidoFields[] = {
+        {.name = "ID", .type = TFieldType::ftInteger, .required = true},
+        {.name = "NOME", .type = TFieldType::ftString, .size = 10},
+    };
+    TIBTable apelidos(TTableDef{"TBL_APELIDO", "T_APELIDO", "ID", kApelidoFields}, db, tr);
+    EXPECT_FALSE(apelidos.Locate("NOME", {QString("ANA")}, loCaseInsensitive));
+    TClientDataSet pessoas(kPessoas, db, tr, &refusals);
+    pessoas.Open();
+    Add(pessoas, 1, "ANA");
+    ASSERT_EQ(pessoas.ApplyUpdates(0), 0);
+    ASSERT_TRUE(apelidos.Locate("NOME", {QString("ana")}, loCaseInsensitive));
+    EXPECT_EQ(apelidos.FieldByName("ID").AsInteger(), 101);
+}
