@@ -151,7 +151,7 @@ void TTableIndex::Load() {
     db_.Execute(st, tr_, {});
     std::vector<TValue> fetched;
     while (st.Fetch(fetched))
-        Append(fetched);
+        Append(fetched, false);
     loaded_ = true;
 }
 
@@ -160,11 +160,12 @@ void TTableIndex::Unload() {
     // Let go of the memory at once; a table changed row by row (the brand command updates every
     // product) finds nothing left to clear after the first time.
     rows_ = {};
+    next_ = {};
     chains_ = {};
     asked_ = {};
 }
 
-void TTableIndex::Append(std::vector<TValue>& fetched) {
+void TTableIndex::Append(std::vector<TValue>& fetched, bool inserted) {
     QString key;
     for (size_t i = 0; i < keys_.size(); ++i) {
         QString part;
@@ -175,8 +176,13 @@ void TTableIndex::Append(std::vector<TValue>& fetched) {
     int pos = static_cast<int>(rows_.size());
     rows_.emplace_back(std::make_move_iterator(fetched.begin() + static_cast<std::ptrdiff_t>(keys_.size())),
                        std::make_move_iterator(fetched.end()));
-    auto [it, fresh] = chains_.try_emplace(std::move(key), KeyRows{pos, false});
-    if (!fresh) it->second.several = true;
+    next_.push_back(-1);
+    auto [it, fresh] = chains_.try_emplace(std::move(key), KeyRows{pos, pos, inserted});
+    if (!fresh) {
+        next_[static_cast<size_t>(it->second.last)] = pos;
+        it->second.last = pos;
+        it->second.inserted = it->second.inserted || inserted;
+    }
 }
 
 bool TTableIndex::KeyPart(const KeyColumn& k, const TValue& v, QString& out) const {
@@ -250,7 +256,7 @@ std::vector<const TTableIndex::Row*> TTableIndex::RunStatement(const std::vector
 }
 
 const TTableIndex::KeyRows* TTableIndex::Held(const std::vector<TValue>& keys, QString& key) {
-    static constexpr KeyRows kNoRow{-1, false};
+    static constexpr KeyRows kNoRow{-1, -1, false};
     Load();
     if (!inMemory_) return nullptr;
     if (!KeyOf(keys, key)) return &kNoRow;
@@ -275,8 +281,8 @@ const TTableIndex::Row* TTableIndex::Find(const std::vector<TValue>& keys) {
     QString key;
     const KeyRows* held = Held(keys, key);
     if (held && held->first < 0) return nullptr;
-    if (held && !held->several) return &rows_[static_cast<size_t>(held->first)];
-    if (held) { // which of several rows a scan returns first is the engine's to say
+    if (held && held->Certain()) return &rows_[static_cast<size_t>(held->first)];
+    if (held) { // where an inserted row lies among the others is the engine's to say
         const std::vector<Row>& rows = Asked(key, keys);
         return rows.empty() ? nullptr : &rows.front();
     }
@@ -294,9 +300,13 @@ std::vector<const TTableIndex::Row*> TTableIndex::FindAll(const std::vector<TVal
     QString key;
     const KeyRows* held = Held(keys, key);
     if (held && held->first < 0) return {};
-    if (held && !held->several) return {&rows_[static_cast<size_t>(held->first)]};
     if (!held) return RunStatement(keys, true);
     std::vector<const Row*> out;
+    if (held->Certain()) {
+        for (int r = held->first; r >= 0; r = next_[static_cast<size_t>(r)])
+            out.push_back(&rows_[static_cast<size_t>(r)]);
+        return out;
+    }
     for (const Row& r : Asked(key, keys))
         out.push_back(&r);
     return out;
@@ -320,7 +330,7 @@ void TTableIndex::RowInserted(const QString& table, const QStringList& columns,
     db_.Execute(st, tr_, pk);
     std::vector<TValue> fetched;
     while (st.Fetch(fetched))
-        Append(fetched);
+        Append(fetched, true);
 }
 
 void TTableIndex::TableChanged(const QString& table) {

@@ -6,10 +6,12 @@
 // answered from rows held in memory, and only where memory is certain to agree: every text key
 // compares byte for byte (no collation but the binary one, no OCTETS pad), no user trigger is
 // defined on the table or writes it (through a procedure, too), and the table has a primary key to
-// read the rows this connection inserts back by. Even then a key that several rows share is
-// searched by the statement, since which row a scan returns first is the engine's to say; its
-// answer is kept until this connection next writes the table. The held rows are let go when the
-// connection says so (at the end of each job) and read again at the next search.
+// read the rows this connection inserts back by. The statement of such a table scans it, and the
+// table is read by a scan too: the rows read hold the order the statement gives them. Where
+// several rows share a key and one of them was inserted afterwards, where it lies in that order is
+// the engine's to say, and the statement runs; its answer is kept until this connection next
+// writes the table. The held rows are let go when the connection says so (at the end of each job)
+// and read again at the next search.
 
 #include "FieldDef.h"
 #include "IBDatabase.h"
@@ -32,8 +34,7 @@ public:
     const Row* Find(const std::vector<TValue>& keys);
     // Whether the statement returns any row.
     bool Exists(const std::vector<TValue>& keys);
-    // Every row the statement returns, in the order it returns them: memory answers a key of one
-    // row or none, the statement runs for a key that several rows share.
+    // Every row the statement returns, in the order it returns them.
     std::vector<const Row*> FindAll(const std::vector<TValue>& keys);
     // The position of a result column.
     int Column(const QString& name) const;
@@ -63,19 +64,22 @@ private:
     void Unload();
     void Describe();
     bool HasUsableIndex();
-    void Append(std::vector<TValue>& fetched);
+    // Holds a row read by the table's scan, or inserted since (`inserted`).
+    void Append(std::vector<TValue>& fetched, bool inserted);
     // The comparable form of a key value, or false when it can equal no stored value (NULL, or a
     // text longer than the column).
     bool KeyPart(const KeyColumn& k, const TValue& v, QString& out) const;
     bool KeyOf(const std::vector<TValue>& keys, QString& out) const;
     struct KeyRows {
-        int first;    // -1: no row
-        bool several; // other rows share the key
+        int first; // -1: no row
+        int last;
+        bool inserted; // a row inserted after the scan: the order of several is not known
+        bool Certain() const { return first == last || !inserted; }
     };
     // The held rows of the key (an empty chain: none), or nullptr when memory does not answer
     // and the statement must run.
     const KeyRows* Held(const std::vector<TValue>& keys, QString& key);
-    // The statement's rows of a held key that several rows share, asked once.
+    // The statement's rows of a held key whose order memory does not know, asked once.
     const std::vector<Row>& Asked(const QString& key, const std::vector<TValue>& keys);
     // The rows the statement returns, the first only when `all` is false.
     std::vector<const Row*> RunStatement(const std::vector<TValue>& keys, bool all);
@@ -97,6 +101,7 @@ private:
     QString selectWhere_; // the result columns of the matching rows
 
     std::vector<Row> rows_;
+    std::vector<int> next_; // the next held row of the same key, -1 at the end
     std::unordered_map<QString, KeyRows> chains_;
     std::unordered_map<QString, std::vector<Row>> asked_; // by key, until the table is written
     std::vector<Row> found_;                              // the rows the statement returned, when it runs
