@@ -151,12 +151,12 @@ int TClientDataSet::ApplyUpdates(int /*maxErrors*/) {
     tr_.EnsureStarted();
     int refused = 0;
     size_t sent = 0;
+    auto refuse = [&](const Exception& e) {
+        ++refused;
+        if (refusals_) refusals_->Record(table_, KeyText(rows_[log_[sent].row]), e.Message());
+    };
     try {
         for (; sent < log_.size(); ++sent) {
-            auto refuse = [&](const Exception& e) {
-                ++refused;
-                if (refusals_) refusals_->Record(table_, KeyText(rows_[log_[sent].row]), e.Message());
-            };
             try {
                 ApplyChange(log_[sent]);
             } catch (const EIBError& e) {

@@ -24,9 +24,8 @@ public:
 
     // Sends the change log, oldest row first, inside the transaction. A row the database refuses,
     // or with a value its column cannot hold, is recorded and taken out of the log at once; the
-    // rows after it are still sent. Any other
-    // failure is raised, and the rows not written by then are dropped as by CancelUpdates.
-    // Returns the number of refused rows.
+    // rows after it are still sent. Any other failure is raised, and the rows not written by then
+    // are dropped as by CancelUpdates. Returns the number of refused rows.
     int ApplyUpdates(int maxErrors);
     // Drops the pending row and every change not yet applied.
     void CancelUpdates();

@@ -78,50 +78,44 @@ void TIBDatabase::Execute(FbStatement& st, TIBTransaction& tr, std::span<const T
 }
 
 bool TIBDatabase::WrittenByTriggers(const QString& table, TIBTransaction& tr) {
-    // An active user trigger on the table itself (the triggers of CHECK and foreign-key
-    // constraints are the system's and write nothing of their own)...
-    constexpr const char* kActiveUserTrigger =
-        "COALESCE(T.RDB$SYSTEM_FLAG, 0) = 0 AND COALESCE(T.RDB$TRIGGER_INACTIVE, 0) = 0";
-    FbStatement& own =
-        Prepare(QString("SELECT COUNT(*) FROM RDB$TRIGGERS T WHERE T.RDB$RELATION_NAME = ? AND %1")
-                    .arg(kActiveUserTrigger),
-                tr);
-    const TValue relation[] = {table};
-    Execute(own, tr, relation);
-    std::vector<TValue> row;
-    bool found = own.Fetch(row) && std::get<int64_t>(row[0]) > 0;
-    own.CloseCursor();
-    if (found) return true;
-    // ...or one on any table that names it, itself or through the procedures and functions it
+    // An active user trigger (the triggers of CHECK and foreign-key constraints are the system's
+    // and write nothing of their own) on the table itself, or of a given name.
+    auto anyTrigger = [&](const char* column, const QString& name) {
+        FbStatement& st = Prepare(QString("SELECT COUNT(*) FROM RDB$TRIGGERS T WHERE T.%1 = ? AND "
+                                          "COALESCE(T.RDB$SYSTEM_FLAG, 0) = 0 AND "
+                                          "COALESCE(T.RDB$TRIGGER_INACTIVE, 0) = 0")
+                                      .arg(QLatin1String(column)),
+                                  tr);
+        const TValue named[] = {name};
+        Execute(st, tr, named);
+        std::vector<TValue> row;
+        const bool found = st.Fetch(row) && std::get<int64_t>(row[0]) > 0;
+        st.CloseCursor();
+        return found;
+    };
+    if (anyTrigger("RDB$RELATION_NAME", table)) return true;
+    // A trigger on any table that names it, itself or through the procedures and functions it
     // calls. What names the table may only read it; it is taken as writing it all the same.
     constexpr int64_t kRelation = 0, kTrigger = 2, kProcedure = 5, kFunction = 15;
     FbStatement& users =
         Prepare("SELECT TRIM(D.RDB$DEPENDENT_NAME), D.RDB$DEPENDENT_TYPE FROM RDB$DEPENDENCIES D "
                 "WHERE D.RDB$DEPENDED_ON_NAME = ? AND D.RDB$DEPENDED_ON_TYPE = ?",
                 tr);
-    FbStatement& trigger =
-        Prepare(QString("SELECT COUNT(*) FROM RDB$TRIGGERS T WHERE T.RDB$TRIGGER_NAME = ? AND %1")
-                    .arg(kActiveUserTrigger),
-                tr);
     std::vector<std::pair<QString, int64_t>> pending{{table, kRelation}};
     QSet<QString> seen;
     while (!pending.empty()) {
-        auto [name, type] = pending.back();
+        const auto [name, type] = pending.back();
         pending.pop_back();
         std::vector<std::pair<QString, int64_t>> dependants;
         const TValue on[] = {name, type};
         Execute(users, tr, on);
+        std::vector<TValue> row;
         while (users.Fetch(row))
             dependants.emplace_back(std::get<QString>(row[0]), std::get<int64_t>(row[1]));
-        for (auto& [dependant, kind] : dependants) {
-            if (kind == kTrigger) {
-                const TValue named[] = {dependant};
-                Execute(trigger, tr, named);
-                found = trigger.Fetch(row) && std::get<int64_t>(row[0]) > 0;
-                trigger.CloseCursor();
-                if (found) return true;
-            } else if ((kind == kProcedure || kind == kFunction) &&
-                       !seen.contains(QString::number(kind) + ':' + dependant)) {
+        for (const auto& [dependant, kind] : dependants) {
+            if (kind == kTrigger && anyTrigger("RDB$TRIGGER_NAME", dependant)) return true;
+            if ((kind == kProcedure || kind == kFunction) &&
+                !seen.contains(QString::number(kind) + ':' + dependant)) {
                 seen.insert(QString::number(kind) + ':' + dependant);
                 pending.emplace_back(dependant, kind);
             }

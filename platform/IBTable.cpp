@@ -10,7 +10,10 @@ TIBTable::TIBTable(const TTableDef& def, TIBDatabase& db, TIBTransaction& tr)
     DefineFields(def.fields);
     for (const QString& k : SplitKeyFields(QString::fromLatin1(def.primaryKey)))
         pk_.push_back(FieldByName(k).Index());
-    db_.AddCloseHandler(this, [this] { Close(); });
+    db_.AddCloseHandler(this, [this] {
+        Close();
+        triggers_.reset(); // another file may be opened next
+    });
     db_.AddWriteListener(this);
 }
 
@@ -20,11 +23,12 @@ TIBTable::~TIBTable() {
 }
 
 void TIBTable::RowInserted(const QString&, const QStringList&, std::span<const TValue>) {
-    stale_ = stale_ || triggers_;
+    stale_ = stale_ || triggers_.value_or(false);
 }
 
 void TIBTable::TableChanged(const QString& table) {
-    stale_ = stale_ || triggers_;
+    stale_ = stale_ || triggers_.value_or(false);
+    if (table.isEmpty()) triggers_.reset(); // the end of a job: the destination is asked anew
     // A row being filled stays: it is the caller's, and closing would lose it.
     if (State() != TDataSetState::dsBrowse) return;
     if (table.isEmpty() || table.compare(table_, Qt::CaseInsensitive) == 0) Close();
@@ -51,7 +55,7 @@ void TIBTable::DoOpen() {
         rows_.push_back(std::move(row));
     }
     indexes_.clear();
-    triggers_ = db_.WrittenByTriggers(table_, tr_);
+    if (!triggers_) triggers_ = db_.WrittenByTriggers(table_, tr_);
     stale_ = false;
 }
 

@@ -11,6 +11,7 @@
 #include "IBDatabase.h"
 
 #include <QStringList>
+#include <optional>
 #include <unordered_map>
 
 class TIBTable : public TDataSet, public TTableWriteListener {
@@ -56,6 +57,6 @@ private:
     std::vector<int> pk_;
     std::vector<char> padded_; // per field: the destination declares the column CHAR
     std::vector<Index> indexes_;
-    bool triggers_ = false; // the destination's triggers may write the table
-    bool stale_ = false;    // they may have since it was read
+    std::optional<bool> triggers_; // the destination's triggers may write the table; asked once a job
+    bool stale_ = false;           // they may have since it was read
 };

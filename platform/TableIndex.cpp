@@ -34,12 +34,6 @@ TTableIndex::~TTableIndex() {
     db_.RemoveWriteListener(this);
 }
 
-int TTableIndex::Column(const QString& name) const {
-    int i = static_cast<int>(resultNames_.indexOf(name));
-    if (i < 0) throw EDatabaseError(QString("%1: Field '%2' not found").arg(name_, name));
-    return i;
-}
-
 int32_t TTableIndex::Integer(const Row& row, int column) const {
     return ToInt32(row.at(static_cast<size_t>(column)), resultNames_.value(column));
 }
@@ -231,28 +225,26 @@ bool TTableIndex::KeyOf(const std::vector<TValue>& keys, QString& out) const {
     return true;
 }
 
-std::vector<const TTableIndex::Row*> TTableIndex::RunStatement(const std::vector<TValue>& keys, bool all) {
+const std::vector<TTableIndex::Row>& TTableIndex::RunStatement(const std::vector<TValue>& keys, bool all,
+                                                               std::vector<Row>& into) {
     if (keys.size() != keys_.size()) throw EDatabaseError(name_ + ": one value is needed per key column");
-    found_.clear();
-    std::vector<const Row*> out;
+    into.clear();
     // The statement would refuse a text parameter longer than its column; it equals nothing.
     for (size_t i = 0; i < keys_.size(); ++i) {
         QString part;
-        if (keys_[i].kind == KeyKind::Text && !KeyPart(keys_[i], keys[i], part)) return out;
+        if (keys_[i].kind == KeyKind::Text && !KeyPart(keys_[i], keys[i], part)) return into;
     }
     FbStatement& st = db_.Prepare(selectWhere_, tr_);
     db_.Execute(st, tr_, keys);
     Row row;
     while (st.Fetch(row)) { // at the end the cursor closes itself
-        found_.push_back(std::move(row));
+        into.push_back(std::move(row));
         if (!all) {
             st.CloseCursor();
             break;
         }
     }
-    for (const Row& r : found_)
-        out.push_back(&r);
-    return out;
+    return into;
 }
 
 const TTableIndex::KeyRows* TTableIndex::Held(const std::vector<TValue>& keys, QString& key) {
@@ -267,13 +259,8 @@ const TTableIndex::KeyRows* TTableIndex::Held(const std::vector<TValue>& keys, Q
 const std::vector<TTableIndex::Row>& TTableIndex::Asked(const QString& key, const std::vector<TValue>& keys) {
     // No trigger writes a table held in memory: only this connection's inserts into it change the
     // statement's answer, and they let go of what was asked.
-    auto it = asked_.find(key);
-    if (it == asked_.end()) {
-        std::vector<Row> rows;
-        for (const Row* r : RunStatement(keys, true))
-            rows.push_back(*r);
-        it = asked_.emplace(key, std::move(rows)).first;
-    }
+    auto [it, fresh] = asked_.try_emplace(key);
+    if (fresh) RunStatement(keys, true, it->second);
     return it->second;
 }
 
@@ -282,32 +269,27 @@ const TTableIndex::Row* TTableIndex::Find(const std::vector<TValue>& keys) {
     const KeyRows* held = Held(keys, key);
     if (held && held->first < 0) return nullptr;
     if (held && held->Certain()) return &rows_[static_cast<size_t>(held->first)];
-    if (held) { // where an inserted row lies among the others is the engine's to say
-        const std::vector<Row>& rows = Asked(key, keys);
-        return rows.empty() ? nullptr : &rows.front();
-    }
-    auto rows = RunStatement(keys, false);
-    return rows.empty() ? nullptr : rows.front();
+    // Where an inserted row lies among the others is the engine's to say.
+    const std::vector<Row>& rows = held ? Asked(key, keys) : RunStatement(keys, false, found_);
+    return rows.empty() ? nullptr : &rows.front();
 }
 
 bool TTableIndex::Exists(const std::vector<TValue>& keys) {
     QString key;
     const KeyRows* held = Held(keys, key);
-    return held ? held->first >= 0 : !RunStatement(keys, false).empty();
+    return held ? held->first >= 0 : !RunStatement(keys, false, found_).empty();
 }
 
 std::vector<const TTableIndex::Row*> TTableIndex::FindAll(const std::vector<TValue>& keys) {
     QString key;
     const KeyRows* held = Held(keys, key);
-    if (held && held->first < 0) return {};
-    if (!held) return RunStatement(keys, true);
     std::vector<const Row*> out;
-    if (held->Certain()) {
+    if (held && held->Certain()) {
         for (int r = held->first; r >= 0; r = next_[static_cast<size_t>(r)])
             out.push_back(&rows_[static_cast<size_t>(r)]);
         return out;
     }
-    for (const Row& r : Asked(key, keys))
+    for (const Row& r : held ? Asked(key, keys) : RunStatement(keys, true, found_))
         out.push_back(&r);
     return out;
 }

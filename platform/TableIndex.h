@@ -36,8 +36,6 @@ public:
     bool Exists(const std::vector<TValue>& keys);
     // Every row the statement returns, in the order it returns them.
     std::vector<const Row*> FindAll(const std::vector<TValue>& keys);
-    // The position of a result column.
-    int Column(const QString& name) const;
     // A result value read as a 32-bit integer, as a field reads it: NULL reads as 0, and a value
     // beyond 32 bits raises naming it and its column.
     int32_t Integer(const Row& row, int column) const;
@@ -81,8 +79,8 @@ private:
     const KeyRows* Held(const std::vector<TValue>& keys, QString& key);
     // The statement's rows of a held key whose order memory does not know, asked once.
     const std::vector<Row>& Asked(const QString& key, const std::vector<TValue>& keys);
-    // The rows the statement returns, the first only when `all` is false.
-    std::vector<const Row*> RunStatement(const std::vector<TValue>& keys, bool all);
+    // The rows the statement returns, the first only when `all` is false, kept in `into`.
+    const std::vector<Row>& RunStatement(const std::vector<TValue>& keys, bool all, std::vector<Row>& into);
 
     QString name_;
     QString table_;

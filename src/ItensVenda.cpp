@@ -92,23 +92,18 @@ void Tfrm_Importacao::MigrarItensVenda() {
         // Nothing of this step writes products, and the destination is this process's alone:
         // unless its triggers may write them, each product of an establishment is looked up once
         // per pass.
-        std::optional<ProdutoDestino> achado;
-        if (lembrarProdutos) {
-            const QString chave = QString::number(empresa) + '|' + alternativo;
-            auto it = produtos.find(chave);
-            if (it == produtos.end())
-                it = produtos.emplace(chave, ProcurarProduto(*this, alternativo, empresa)).first;
-            achado = it->second;
-        } else {
-            achado = ProcurarProduto(*this, alternativo, empresa);
-        }
+        if (!lembrarProdutos) produtos.clear();
+        const QString chave = QString::number(empresa) + '|' + alternativo;
+        auto achado = produtos.find(chave);
+        if (achado == produtos.end())
+            achado = produtos.emplace(chave, ProcurarProduto(*this, alternativo, empresa)).first;
         // The ordinal keeps its count: the next item of the sale shows the gap.
-        if (!achado) {
+        if (!achado->second) {
             application_.ShowMessage("Produto não encontrado: " + legado("ITV_CODIGO").AsString());
             origem.Next();
             continue;
         }
-        const ProdutoDestino produto = *achado;
+        const ProdutoDestino produto = *achado->second;
         application_.ProcessMessages();
 
         item.Insert();
