@@ -103,6 +103,8 @@ TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    // A title wider than its column shows its beginning.
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     verticalHeader()->setDefaultSectionSize(18);
     setShowGrid(true);
     setTabKeyNavigation(true);

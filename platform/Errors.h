@@ -43,25 +43,28 @@ class EColumnRangeError : public ERangeError {
 // database itself.
 class EIBError : public Exception {
 public:
-    EIBError(QString message, long gdsCode, long sqlCode, std::vector<long> gdsCodes = {})
+    EIBError(QString message, long gdsCode, long sqlCode, std::vector<long> gdsCodes = {},
+             bool preparing = false)
         : Exception(std::move(message)), gdsCode_(gdsCode), sqlCode_(sqlCode),
-          gdsCodes_(std::move(gdsCodes)) {
+          gdsCodes_(std::move(gdsCodes)), preparing_(preparing) {
         if (gdsCodes_.empty() && gdsCode_ != 0) gdsCodes_.push_back(gdsCode_);
     }
     long GdsCode() const { return gdsCode_; }
     long SqlCode() const { return sqlCode_; }
     const std::vector<long>& GdsCodes() const { return gdsCodes_; }
-    // Whether the database refused the row itself: a constraint the row breaks (a duplicate
-    // primary or unique key, a foreign key, a CHECK, NOT NULL or another validation, an exception
-    // raised by a trigger) or a value that does not fit its column. A lock or update conflict, an
-    // I/O error or full disk, a lost or shut-down attachment, an internal error and the client's
-    // own errors are no refusal, even when a constraint code rides along.
+    // Whether the database refused the row itself: anything it raised while it executed the row's
+    // statement (a constraint the row breaks, a value that does not fit its column, a failure of
+    // one of its triggers). A lock or update conflict, an I/O error or full disk, a lost or
+    // shut-down attachment, a missing permission, a read-only database, an internal error, a
+    // statement that could not be prepared and the client's own errors are no refusal, even when
+    // a constraint code rides along.
     bool IsRefusal() const;
 
 private:
     long gdsCode_;
     long sqlCode_;
     std::vector<long> gdsCodes_;
+    bool preparing_;
 };
 
 // Whether a failure belongs to one row, so that a guard around that row may report it and go on:

@@ -2,10 +2,9 @@
 
 #include <QStringList>
 #include <algorithm>
-#include <span>
 #include <vector>
 
-void RaiseStatus(const ISC_STATUS* status) {
+void RaiseStatus(const ISC_STATUS* status, bool preparing) {
     QStringList lines;
     char buf[1024];
     const ISC_STATUS* p = status;
@@ -20,50 +19,32 @@ void RaiseStatus(const ISC_STATUS* status) {
         if (kind == isc_arg_gds) codes.push_back(static_cast<long>(*a));
         a += kind == isc_arg_cstring ? 2 : 1;
     }
-    throw EIBError(lines.join('\n'), status[1], sqlcode, std::move(codes));
+    throw EIBError(lines.join('\n'), status[1], sqlcode, std::move(codes), preparing);
 }
 
 bool EIBError::IsRefusal() const {
-    // The row breaks a rule of the table or does not fit a column: sending it again would be
-    // refused again, while the next row may well be written.
-    static constexpr long kRefusals[] = {isc_unique_key_violation,
-                                         isc_no_dup,
-                                         isc_foreign_key,
-                                         isc_check_constraint,
-                                         isc_not_valid,
-                                         isc_not_valid_for,
-                                         isc_not_valid_for_var,
-                                         isc_except,
-                                         isc_except2,
-                                         isc_arith_except,
-                                         isc_string_truncation,
-                                         isc_numeric_out_of_range,
-                                         isc_convert_error,
-                                         isc_transliteration_failed};
-    // The failure lies elsewhere (another transaction, the disk, the connection, the engine): the
-    // same row may be written later, and the next row would meet the same failure.
-    static constexpr long kFailures[] = {isc_lock_conflict,
-                                         isc_deadlock,
-                                         isc_update_conflict,
-                                         isc_lock_timeout,
-                                         isc_concurrent_transaction,
-                                         isc_io_error,
-                                         isc_io_write_err,
-                                         isc_io_read_err,
-                                         isc_sys_request,
-                                         isc_bug_check,
-                                         isc_network_error,
-                                         isc_net_read_err,
-                                         isc_net_write_err,
-                                         isc_lost_db_connection,
-                                         isc_shutdown,
-                                         isc_att_shutdown,
-                                         isc_shutinprog,
-                                         isc_cancelled,
-                                         isc_bad_db_handle,
-                                         isc_read_only_database};
-    auto holds = [this](std::span<const long> set) {
-        return std::ranges::any_of(gdsCodes_, [&](long c) { return std::ranges::find(set, c) != set.end(); });
-    };
-    return holds(kRefusals) && !holds(kFailures);
+    // Whatever the database raises while it executes one row's statement belongs to that row: a
+    // constraint, a value its column cannot hold, a failure of one of the destination's own
+    // triggers ("multiple rows in singleton select", an exception, a conversion). Only a failure
+    // that lies elsewhere ends the work: the same row may be written later, and the next row would
+    // meet the same failure.
+    static constexpr long kFailures[] = {
+        // another transaction
+        isc_lock_conflict, isc_deadlock, isc_update_conflict, isc_lock_timeout, isc_concurrent_transaction,
+        // the disk
+        isc_io_error, isc_io_create_err, isc_io_open_err, isc_io_close_err, isc_io_read_err, isc_io_write_err,
+        isc_io_delete_err, isc_io_access_err, isc_io_32bit_exceeded_err, isc_sys_request,
+        // the connection, shutdown and cancel
+        isc_network_error, isc_net_read_err, isc_net_write_err, isc_net_connect_err, isc_net_server_shutdown,
+        isc_lost_db_connection, isc_conn_lost, isc_unavailable, isc_shutdown, isc_att_shutdown, isc_shutinprog,
+        isc_cancelled, isc_bad_db_handle, isc_bad_trans_handle, isc_bad_req_handle, isc_req_sync,
+        // permissions and a database that cannot be written
+        isc_no_priv, isc_no_write_user_priv, isc_read_only_database, isc_read_only_trans, isc_read_only,
+        // the engine
+        isc_bug_check, isc_virmemexh, isc_db_corrupt, isc_corrupt, isc_metadata_corrupt, isc_badpage,
+        isc_no_lock_mgr, isc_lockmanerr};
+    // A statement that cannot be prepared (an unknown table or column) would fail every row; an
+    // error without a database code is the client's own.
+    if (preparing_ || gdsCodes_.empty()) return false;
+    return std::ranges::none_of(gdsCodes_, [](long c) { return std::ranges::find(kFailures, c) != std::end(kFailures); });
 }

@@ -8,6 +8,7 @@
 
 namespace {
 constexpr unsigned short kDialect = SQL_DIALECT_V6;
+constexpr short kOctets = 1; // the character set of raw bytes
 
 [[noreturn]] void ParamOutOfRange(const TValue& v, int index) {
     throw EParameterRangeError(ValueText(v), index);
@@ -28,7 +29,7 @@ FbAttachment::~FbAttachment() {
 }
 
 void FbAttachment::Attach(const QString& path, const QString& user, const QString& password,
-                          const QString& charset) {
+                          const QString& charset, bool garbageCollection) {
     QByteArray dpb;
     auto add = [&](char tag, const QByteArray& v) {
         dpb.append(tag);
@@ -39,6 +40,7 @@ void FbAttachment::Attach(const QString& path, const QString& user, const QStrin
     add(isc_dpb_user_name, user.toLatin1());
     add(isc_dpb_password, password.toLatin1());
     add(isc_dpb_lc_ctype, charset.toLatin1());
+    if (!garbageCollection) add(isc_dpb_no_garbage_collect, {});
     QByteArray file = QFile::encodeName(path);
     ISC_STATUS_ARRAY st;
     isc_db_handle h = 0;
@@ -148,22 +150,22 @@ FbStatement::FbStatement(FbAttachment& db, FbTransaction& tr, const QString& sql
     CheckStatus(st);
     QByteArray text = ToWin1252(sql);
     isc_dsql_prepare(st, tr.Handle(), &handle_, 0, text.constData(), kDialect, out_->get());
-    CheckStatus(st);
+    CheckPrepare(st);
     AllocateOutput();
 
     isc_dsql_describe_bind(st, &handle_, SQLDA_VERSION1, in_->get());
-    CheckStatus(st);
+    CheckPrepare(st);
     if (in_->get()->sqld > in_->get()->sqln) {
         in_->Resize(in_->get()->sqld);
         isc_dsql_describe_bind(st, &handle_, SQLDA_VERSION1, in_->get());
-        CheckStatus(st);
+        CheckPrepare(st);
     }
     in_->Allocate();
 
     char items[] = {isc_info_sql_stmt_type};
     char buf[32] = {};
     isc_dsql_sql_info(st, &handle_, sizeof items, items, sizeof buf, buf);
-    CheckStatus(st);
+    CheckPrepare(st);
     if (buf[0] == isc_info_sql_stmt_type) {
         short len = static_cast<short>(isc_vax_integer(buf + 1, 2));
         long type = isc_vax_integer(buf + 3, len);
@@ -177,7 +179,7 @@ void FbStatement::AllocateOutput() {
         out_->Resize(d->sqld);
         ISC_STATUS_ARRAY st;
         isc_dsql_describe(st, &handle_, SQLDA_VERSION1, out_->get());
-        CheckStatus(st);
+        CheckPrepare(st);
         d = out_->get();
     }
     out_->Allocate();
@@ -312,9 +314,16 @@ bool FbStatement::Fetch(std::vector<TValue>& row) {
             return ScaledToCurrency(raw, decimals, columns_[i].name);
         };
         switch (type) {
-        case SQL_TEXT:
-            row[i] = FromWin1252(v.sqldata, v.sqllen);
+        case SQL_TEXT: {
+            // A fixed-width column pads what it stores with blanks, and the pad is no part of the
+            // value; OCTETS pads with NUL bytes, which belong to what it compares.
+            int len = v.sqllen;
+            if ((v.sqlsubtype & 0xFF) != kOctets)
+                while (len > 0 && v.sqldata[len - 1] == ' ')
+                    --len;
+            row[i] = FromWin1252(v.sqldata, len);
             break;
+        }
         case SQL_VARYING: {
             auto len = *reinterpret_cast<const ISC_SHORT*>(v.sqldata);
             row[i] = FromWin1252(v.sqldata + 2, len);

@@ -40,8 +40,10 @@ public:
     FbAttachment(const FbAttachment&) = delete;
     FbAttachment& operator=(const FbAttachment&) = delete;
 
-    // A path without a host opens through the embedded engine, in this process.
-    void Attach(const QString& path, const QString& user, const QString& password, const QString& charset);
+    // A path without a host opens through the embedded engine, in this process. Without garbage
+    // collection, reading leaves the file's pages as they were: old record versions stay.
+    void Attach(const QString& path, const QString& user, const QString& password, const QString& charset,
+                bool garbageCollection = true);
     void Detach();
     bool Attached() const { return handle_ != 0; }
     isc_db_handle* Handle() { return &handle_; }

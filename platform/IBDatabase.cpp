@@ -31,7 +31,8 @@ void TIBDatabase::SetConnected(bool on) {
 
 void TIBDatabase::Open() {
     if (Connected()) return;
-    attachment_.Attach(DatabaseName, Param("user_name"), Param("password"), Param("lc_ctype"));
+    attachment_.Attach(DatabaseName, Param("user_name"), Param("password"), Param("lc_ctype"),
+                       !Params.contains("no_garbage_collect", Qt::CaseInsensitive));
 }
 
 void TIBDatabase::EnsureConnected() {
@@ -43,6 +44,7 @@ void TIBDatabase::Close() {
     for (auto& [owner, close] : closeHandlers_)
         close();
     statements_.clear();
+    dynamicSql_.reset();
     std::exception_ptr failure;
     for (TIBTransaction* tr : transactions_) {
         if (!tr->InTransaction()) continue;
@@ -77,47 +79,137 @@ void TIBDatabase::Execute(FbStatement& st, TIBTransaction& tr, std::span<const T
     st.Execute(tr.Handle(), params);
 }
 
+namespace {
+// RDB$DEPENDENCIES' kinds of object.
+constexpr int64_t kView = 1, kTrigger = 2, kProcedure = 5, kFunction = 15, kPackage = 18, kPackageBody = 19;
+
+bool IsRoutine(int64_t kind) {
+    return kind == kView || kind == kProcedure || kind == kFunction || kind == kPackage || kind == kPackageBody;
+}
+
+// A body that runs dynamic SQL, or one whose text the destination does not keep (it may).
+QString RunsDynamicSql(const char* source) {
+    return QString("(%1 IS NULL OR UPPER(%1) SIMILAR TO '%EXECUTE[[:WHITESPACE:]]+STATEMENT%')")
+        .arg(QLatin1String(source));
+}
+} // namespace
+
+bool TIBDatabase::Count(const QString& sql, TIBTransaction& tr, std::span<const TValue> params) {
+    FbStatement& st = Prepare(sql, tr);
+    Execute(st, tr, params);
+    std::vector<TValue> row;
+    const bool found = st.Fetch(row) && std::get<int64_t>(row[0]) > 0;
+    st.CloseCursor();
+    return found;
+}
+
+bool TIBDatabase::ActiveUserTrigger(const char* column, const QString& name, TIBTransaction& tr) {
+    // The triggers of CHECK and foreign-key constraints are the system's and write nothing of their
+    // own.
+    const TValue named[] = {name};
+    return Count(QString("SELECT COUNT(*) FROM RDB$TRIGGERS T WHERE T.%1 = ? AND "
+                         "COALESCE(T.RDB$SYSTEM_FLAG, 0) = 0 AND COALESCE(T.RDB$TRIGGER_INACTIVE, 0) = 0")
+                     .arg(QLatin1String(column)),
+                 tr, named);
+}
+
+bool TIBDatabase::TriggersRunDynamicSql(TIBTransaction& tr) {
+    if (dynamicSql_) return *dynamicSql_;
+    // From every active user trigger, through whatever it calls: procedures, functions and packages,
+    // each of which may call more. A packaged routine is called under its package's name.
+    FbStatement& triggers = Prepare(
+        "SELECT TRIM(T.RDB$TRIGGER_NAME), IIF(" + RunsDynamicSql("T.RDB$TRIGGER_SOURCE") +
+            ", 1, 0) FROM RDB$TRIGGERS T WHERE COALESCE(T.RDB$SYSTEM_FLAG, 0) = 0 AND "
+            "COALESCE(T.RDB$TRIGGER_INACTIVE, 0) = 0",
+        tr);
+    Execute(triggers, tr, {});
+    std::vector<QString> pending;
+    bool dynamic = false;
+    std::vector<TValue> row;
+    while (triggers.Fetch(row)) {
+        pending.push_back(std::get<QString>(row[0]));
+        dynamic = dynamic || std::get<int64_t>(row[1]) != 0;
+    }
+    QSet<QString> seen;
+    while (!dynamic && !pending.empty()) {
+        const QString name = pending.back();
+        pending.pop_back();
+        FbStatement& called =
+            Prepare("SELECT TRIM(D.RDB$DEPENDED_ON_NAME), D.RDB$DEPENDED_ON_TYPE, TRIM(D.RDB$PACKAGE_NAME) "
+                    "FROM RDB$DEPENDENCIES D WHERE D.RDB$DEPENDENT_NAME = ?",
+                    tr);
+        const TValue of[] = {name};
+        Execute(called, tr, of);
+        std::vector<std::pair<QString, int64_t>> routines;
+        while (called.Fetch(row)) {
+            const int64_t kind = std::get<int64_t>(row[1]);
+            if (!IsRoutine(kind)) continue;
+            if (!IsNull(row[2])) // a packaged routine: its package's body holds it
+                routines.emplace_back(std::get<QString>(row[2]), kPackageBody);
+            else
+                routines.emplace_back(std::get<QString>(row[0]), kind == kPackage ? kPackageBody : kind);
+        }
+        for (const auto& [routine, kind] : routines) {
+            const QString key = QString::number(kind) + ':' + routine;
+            if (seen.contains(key)) continue;
+            seen.insert(key);
+            const TValue named[] = {routine};
+            if (kind == kView) // a view runs what its columns call
+                dynamic = false;
+            else if (kind == kProcedure)
+                dynamic = Count("SELECT COUNT(*) FROM RDB$PROCEDURES P WHERE P.RDB$PROCEDURE_NAME = ? AND "
+                                "P.RDB$PACKAGE_NAME IS NULL AND " +
+                                    RunsDynamicSql("P.RDB$PROCEDURE_SOURCE"),
+                                tr, named);
+            else if (kind == kFunction) // an external function of the old kind runs no SQL
+                dynamic = Count("SELECT COUNT(*) FROM RDB$FUNCTIONS F WHERE F.RDB$FUNCTION_NAME = ? AND "
+                                "F.RDB$PACKAGE_NAME IS NULL AND COALESCE(F.RDB$LEGACY_FLAG, 0) = 0 AND " +
+                                    RunsDynamicSql("F.RDB$FUNCTION_SOURCE"),
+                                tr, named);
+            else
+                dynamic = Count("SELECT COUNT(*) FROM RDB$PACKAGES P WHERE P.RDB$PACKAGE_NAME = ? AND " +
+                                    RunsDynamicSql("P.RDB$PACKAGE_BODY_SOURCE"),
+                                tr, named);
+            if (dynamic) break;
+            pending.push_back(routine);
+        }
+    }
+    dynamicSql_ = dynamic;
+    return dynamic;
+}
+
 bool TIBDatabase::WrittenByTriggers(const QString& table, TIBTransaction& tr) {
-    // An active user trigger (the triggers of CHECK and foreign-key constraints are the system's
-    // and write nothing of their own) on the table itself, or of a given name.
-    auto anyTrigger = [&](const char* column, const QString& name) {
-        FbStatement& st = Prepare(QString("SELECT COUNT(*) FROM RDB$TRIGGERS T WHERE T.%1 = ? AND "
-                                          "COALESCE(T.RDB$SYSTEM_FLAG, 0) = 0 AND "
-                                          "COALESCE(T.RDB$TRIGGER_INACTIVE, 0) = 0")
-                                      .arg(QLatin1String(column)),
-                                  tr);
-        const TValue named[] = {name};
-        Execute(st, tr, named);
-        std::vector<TValue> row;
-        const bool found = st.Fetch(row) && std::get<int64_t>(row[0]) > 0;
-        st.CloseCursor();
-        return found;
-    };
-    if (anyTrigger("RDB$RELATION_NAME", table)) return true;
-    // A trigger on any table that names it, itself or through the procedures and functions it
-    // calls. What names the table may only read it; it is taken as writing it all the same.
-    constexpr int64_t kRelation = 0, kTrigger = 2, kProcedure = 5, kFunction = 15;
-    FbStatement& users =
-        Prepare("SELECT TRIM(D.RDB$DEPENDENT_NAME), D.RDB$DEPENDENT_TYPE FROM RDB$DEPENDENCIES D "
-                "WHERE D.RDB$DEPENDED_ON_NAME = ? AND D.RDB$DEPENDED_ON_TYPE = ?",
-                tr);
-    std::vector<std::pair<QString, int64_t>> pending{{table, kRelation}};
+    // Dynamic SQL leaves no dependency behind: a trigger that can reach it may write any table.
+    if (TriggersRunDynamicSql(tr)) return true;
+    if (ActiveUserTrigger("RDB$RELATION_NAME", table, tr)) return true;
+    // A trigger that names the table, or a view over it, or calls what does: views (of views),
+    // procedures, functions and packages are followed to the end. A package's routines are named
+    // by their callers under the package. What names the table may only read it; it is taken as
+    // writing it all the same.
+    FbStatement& users = Prepare("SELECT TRIM(D.RDB$DEPENDENT_NAME), D.RDB$DEPENDENT_TYPE FROM RDB$DEPENDENCIES D "
+                                 "WHERE D.RDB$DEPENDED_ON_NAME = ? AND D.RDB$PACKAGE_NAME IS NULL",
+                                 tr);
+    FbStatement& packageUsers = Prepare("SELECT TRIM(D.RDB$DEPENDENT_NAME), D.RDB$DEPENDENT_TYPE FROM "
+                                        "RDB$DEPENDENCIES D WHERE D.RDB$PACKAGE_NAME = ?",
+                                        tr);
+    std::vector<std::pair<QString, int64_t>> pending{{table, 0}};
     QSet<QString> seen;
     while (!pending.empty()) {
-        const auto [name, type] = pending.back();
+        const auto [name, kind] = pending.back();
         pending.pop_back();
+        FbStatement& st = kind == kPackage || kind == kPackageBody ? packageUsers : users;
+        const TValue on[] = {name};
+        Execute(st, tr, on);
         std::vector<std::pair<QString, int64_t>> dependants;
-        const TValue on[] = {name, type};
-        Execute(users, tr, on);
         std::vector<TValue> row;
-        while (users.Fetch(row))
+        while (st.Fetch(row))
             dependants.emplace_back(std::get<QString>(row[0]), std::get<int64_t>(row[1]));
-        for (const auto& [dependant, kind] : dependants) {
-            if (kind == kTrigger && anyTrigger("RDB$TRIGGER_NAME", dependant)) return true;
-            if ((kind == kProcedure || kind == kFunction) &&
-                !seen.contains(QString::number(kind) + ':' + dependant)) {
-                seen.insert(QString::number(kind) + ':' + dependant);
-                pending.emplace_back(dependant, kind);
+        for (const auto& [dependant, dependantKind] : dependants) {
+            if (dependantKind == kTrigger && ActiveUserTrigger("RDB$TRIGGER_NAME", dependant, tr)) return true;
+            const QString key = QString::number(dependantKind) + ':' + dependant;
+            if (IsRoutine(dependantKind) && !seen.contains(key)) {
+                seen.insert(key);
+                pending.emplace_back(dependant, dependantKind);
             }
         }
     }

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -43,7 +44,7 @@ public:
 
     const QString& Name() const { return name_; }
     QString DatabaseName; // the file
-    QStringList Params;   // "user_name=", "password=", "lc_ctype="
+    QStringList Params;   // "user_name=", "password=", "lc_ctype=", "no_garbage_collect"
     bool LoginPrompt = false;
 
     void SetDefaultTransaction(TIBTransaction* tr) { defaultTransaction_ = tr; }
@@ -65,8 +66,9 @@ public:
     void Execute(FbStatement& st, TIBTransaction& tr, std::span<const TValue> params);
 
     // Whether an active user trigger is defined on the table or names it, itself or through the
-    // procedures and functions it calls: rows of the table may appear, or change, that no
-    // component of this connection wrote.
+    // views, procedures, functions and packages it reaches, or whether any trigger can reach
+    // dynamic SQL: rows of the table may appear, or change, that no component of this connection
+    // wrote.
     bool WrittenByTriggers(const QString& table, TIBTransaction& tr);
 
     void SetObserver(TStatementObserver* o) { observer_ = o; }
@@ -83,12 +85,20 @@ public:
     void TableChanged(const QString& table);
     // Every component lets go of the rows it holds of the destination's tables and reads them
     // anew when next used: between jobs the destination's own triggers may have written rows.
-    void ReleaseHeldRows() { TableChanged(QString()); }
+    void ReleaseHeldRows() {
+        dynamicSql_.reset();
+        TableChanged(QString());
+    }
     void AddTransaction(TIBTransaction* tr) { transactions_.push_back(tr); }
     void RemoveTransaction(TIBTransaction* tr);
 
 private:
     QString Param(const QString& key) const;
+    // Whether a statement's first column, a count, is above zero.
+    bool Count(const QString& sql, TIBTransaction& tr, std::span<const TValue> params);
+    bool ActiveUserTrigger(const char* column, const QString& name, TIBTransaction& tr);
+    // Whether an active user trigger can reach EXECUTE STATEMENT; asked once a job.
+    bool TriggersRunDynamicSql(TIBTransaction& tr);
 
     QString name_;
     FbAttachment attachment_;
@@ -98,6 +108,7 @@ private:
     std::vector<TTableWriteListener*> writeListeners_;
     QHash<QString, std::shared_ptr<FbStatement>> statements_;
     TStatementObserver* observer_ = nullptr;
+    std::optional<bool> dynamicSql_;
 };
 
 class TIBTransaction {

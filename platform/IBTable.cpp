@@ -43,9 +43,6 @@ void TIBTable::DoOpen() {
     QString sql = QString("SELECT %1 FROM %2 ORDER BY %3").arg(cols.join(", "), table_, order.join(", "));
     db_.EnsureConnected();
     FbStatement& st = db_.Prepare(sql, tr_);
-    padded_.assign(Fields().size(), 0);
-    for (size_t c = 0; c < st.Columns().size() && c < padded_.size(); ++c)
-        padded_[c] = st.Columns()[c].type == SQL_TEXT;
     db_.Execute(st, tr_, {});
     TRow fetched;
     while (st.Fetch(fetched)) {
@@ -74,10 +71,10 @@ bool TIBTable::PkLess(const TRow& a, const TRow& b) const {
     return false;
 }
 
-TValue TIBTable::Comparable(int field, TValue v) const {
-    if (auto text = std::get_if<QString>(&v);
-        text && field < static_cast<int>(padded_.size()) && padded_[field])
-        *text = WithoutTrailingBlanks(*text);
+TValue TIBTable::Comparable(TValue v) {
+    // Firebird compares texts as if the shorter were padded with blanks, in fixed-width and
+    // variable-width columns alike.
+    if (auto text = std::get_if<QString>(&v)) *text = WithoutTrailingBlanks(*text);
     return v;
 }
 
@@ -86,7 +83,7 @@ QString TIBTable::RowKey(const Index& ix, const TRow& row) const {
     std::vector<TValue> vs;
     for (int f : ix.fields) {
         fs.push_back(Fields()[f].get());
-        vs.push_back(Comparable(f, row[f]));
+        vs.push_back(Comparable(row[f]));
     }
     return SearchKeyOf(fs, vs, ix.caseInsensitive);
 }

@@ -24,8 +24,8 @@ public:
     void FetchAll() {}
     // The first row, in primary-key order, whose key columns equal the values (text compared
     // in upper case with loCaseInsensitive, and cut to the field's size first with loCutToSize;
-    // NULL matches only NULL). A fixed-width (CHAR) column pads what it stores with blanks, and
-    // the pad is no part of the value. Not found: the current row stays.
+    // NULL matches only NULL). Blanks at the end of a text count for nothing, as the database
+    // compares texts. Not found: the current row stays.
     bool Locate(const QString& keyFields, const std::vector<TValue>& values, TLocateOptions options);
 
     bool EmptyTextIsNull() const override { return true; }
@@ -47,7 +47,7 @@ private:
         std::unordered_map<QString, int> rows; // search key -> first row in key order
     };
     QString RowKey(const Index& ix, const TRow& row) const;
-    TValue Comparable(int field, TValue v) const;
+    static TValue Comparable(TValue v);
     Index& IndexFor(const std::vector<int>& fields, bool caseInsensitive);
     bool PkLess(const TRow& a, const TRow& b) const;
 
@@ -55,7 +55,6 @@ private:
     TIBTransaction& tr_;
     QString table_;
     std::vector<int> pk_;
-    std::vector<char> padded_; // per field: the destination declares the column CHAR
     std::vector<Index> indexes_;
     std::optional<bool> triggers_; // the destination's triggers may write the table; asked once a job
     bool stale_ = false;           // they may have since it was read

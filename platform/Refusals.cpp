@@ -3,6 +3,7 @@
 void TRefusals::Record(const QString& table, const QString& key, const QString& message) {
     ++perTable_[table];
     ++total_;
+    last_ = message;
     if (first_.size() < kMessagesKept) first_ << QString("%1 [%2]: %3").arg(table, key, message);
 }
 
@@ -14,6 +15,7 @@ int TRefusals::Count(const QString& table) const {
 void TRefusals::Clear() {
     perTable_.clear();
     first_.clear();
+    last_.clear();
     total_ = 0;
 }
 

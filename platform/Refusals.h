@@ -12,6 +12,8 @@ public:
     bool IsEmpty() const { return total_ == 0; }
     int Total() const { return total_; }
     int Count(const QString& table) const;
+    // The database's message of the last row refused.
+    const QString& LastMessage() const { return last_; }
     void Clear();
     // One text for the closing message box: the count of each table and the first messages.
     QString Summary() const;
@@ -20,5 +22,6 @@ private:
     static constexpr int kMessagesKept = 5;
     std::map<QString, int> perTable_;
     QStringList first_;
+    QString last_;
     int total_ = 0;
 };

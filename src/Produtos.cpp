@@ -8,16 +8,18 @@
 #include "uImportacao.h"
 
 namespace {
-struct Classificacao {
+struct Produto {
+    QString alternativo; // the product's own code
     QString grupo, subgrupo, unidade, marca;
 };
 
 // The item, its company row and its location row are what every later row of the product points
 // to: one the destination refused would leave them pointing at nothing, or at another item.
-void AplicarBase(TClientDataSet& cds) {
+void AplicarBase(Tfrm_Importacao& f, TClientDataSet& cds) {
     cds.Post();
     if (cds.ApplyUpdates(0) > 0)
-        throw Exception("Registro recusado pelo banco de destino na tabela " + cds.TableName());
+        throw Exception("Registro recusado pelo banco de destino na tabela " + cds.TableName() + ": " +
+                        f.Recusas.LastMessage());
 }
 
 void AplicarEReabrir(TClientDataSet& cds) {
@@ -26,7 +28,19 @@ void AplicarEReabrir(TClientDataSet& cds) {
     ReabrirSeCheio(cds);
 }
 
-void IncluirItem(Tfrm_Importacao& f, const Classificacao& c) {
+// The code the sale items and the bar codes find the product again by. One its column cannot hold
+// whole (a negative legacy code of ten digits) would be stored cut short, maybe as another
+// product's code: the product fails instead.
+QString CodigoAlternativo(Tfrm_Importacao& f) {
+    const QString codigo = Tfrm_Importacao::CompletarComZeros(
+        f.CDS_ORIGEM_PRODUTO.FieldByName("ITE_CODIGO_GEN").AsInteger(), 10);
+    const TField& campo = f.CDS_ITEM.FieldByName("ITE_CODIGO_ALTERNATIVO");
+    if (codigo.size() > campo.Size())
+        throw EColumnRangeError(QString("'%1' does not fit column %2").arg(codigo, campo.FieldName()));
+    return codigo;
+}
+
+void IncluirItem(Tfrm_Importacao& f, const Produto& c) {
     TClientDataSet& o = f.CDS_ORIGEM_PRODUTO;
     TClientDataSet& d = f.CDS_ITEM;
     d.Insert();
@@ -51,16 +65,14 @@ void IncluirItem(Tfrm_Importacao& f, const Classificacao& c) {
     d.FieldByName("ITE_CODIGO_USUARIO_INC").SetAsInteger(0);
     d.FieldByName("ITE_PERC_MVA_ST").SetAsCurrency({});
     d.FieldByName("ITE_PERC_MVA_ST_EXTERNO").SetAsCurrency({});
-    // The sale items and the bar codes find the product again by this code.
-    d.FieldByName("ITE_CODIGO_ALTERNATIVO")
-        .SetAsString(Tfrm_Importacao::CompletarComZeros(o.FieldByName("ITE_CODIGO_GEN").AsInteger(), 10));
+    d.FieldByName("ITE_CODIGO_ALTERNATIVO").SetAsString(c.alternativo);
     d.FieldByName("ITE_UTILIZA_LOTE").SetAsString("N");
     d.FieldByName("ITE_DISPONIVEL_NO_SITE").SetAsString("N");
     d.FieldByName("ITE_ENVIAR_LOTE_NFE").SetAsString("N");
-    AplicarBase(d);
+    AplicarBase(f, d);
 }
 
-void IncluirItemEmpresa(Tfrm_Importacao& f, const Classificacao& c) {
+void IncluirItemEmpresa(Tfrm_Importacao& f, const Produto& c) {
     TClientDataSet& o = f.CDS_ORIGEM_PRODUTO;
     TClientDataSet& item = f.CDS_ITEM;
     TClientDataSet& d = f.CDS_ITEMEMPRESA;
@@ -93,7 +105,7 @@ void IncluirItemEmpresa(Tfrm_Importacao& f, const Classificacao& c) {
     // A last sale at or before the zero date (an absent one included) is left unwritten.
     TDateTime ultimaVenda = o.FieldByName("ITE_DATA_ULTIMA_VENDA").AsDateTime();
     if (ultimaVenda > TDateTime{}) d.FieldByName("IEM_DT_ULTIMA_VENDA").SetAsDateTime(ultimaVenda);
-    AplicarBase(d);
+    AplicarBase(f, d);
 }
 
 void IncluirItemLocal(Tfrm_Importacao& f) {
@@ -109,7 +121,7 @@ void IncluirItemLocal(Tfrm_Importacao& f) {
         .SetAsInteger(item.FieldByName("ITE_CODIGO_USUARIO_INC").AsInteger());
     d.FieldByName("ILE_DT_INCLUSAO").SetAsDateTime(item.FieldByName("ITE_DT_INCLUSAO").AsDateTime());
     d.FieldByName("ILE_HR_INCLUSAO").SetAsDateTime(item.FieldByName("ITE_HR_INCLUSAO").AsDateTime());
-    AplicarBase(d);
+    AplicarBase(f, d);
 }
 
 void IncluirPrecoVenda(Tfrm_Importacao& f, TCurrency preco) {
@@ -205,7 +217,7 @@ void VincularFornecedor(Tfrm_Importacao& f) {
     }
 }
 
-void GravarProduto(Tfrm_Importacao& f, const Classificacao& c) {
+void GravarProduto(Tfrm_Importacao& f, const Produto& c) {
     TClientDataSet& o = f.CDS_ORIGEM_PRODUTO;
     IncluirItem(f, c);
     IncluirItemEmpresa(f, c);
@@ -241,7 +253,8 @@ void Tfrm_Importacao::MigrarProdutos() {
         const QString descricao = Trim(origem.FieldByName("ITE_DESCRICAO").AsString());
         if (!descricao.isEmpty()) {
             try {
-                Classificacao c;
+                Produto c;
+                c.alternativo = CodigoAlternativo(*this); // before any row is written for it
                 c.grupo = RegistrarGrupo();
                 c.subgrupo = RegistrarSubGrupo();
                 c.unidade = RegistrarUnidade();
@@ -257,8 +270,11 @@ void Tfrm_Importacao::MigrarProdutos() {
                 // A failure of the database that is no refusal ends the run: every later product
                 // would meet it too.
                 if (!IsRowFailure(e)) throw;
+                // The second line says why: a refused row, an amount beyond the money range, a code
+                // too long for its column.
                 application_.ShowMessage("Falha ao incluir produto " +
-                                         Trim(origem.FieldByName("ITE_CODIGO").AsString()) + "-" + descricao);
+                                         Trim(origem.FieldByName("ITE_CODIGO").AsString()) + "-" + descricao +
+                                         '\n' + ExceptionMessage(e));
             }
         }
         origem.Next();

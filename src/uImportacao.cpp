@@ -86,6 +86,9 @@ Tfrm_Importacao::Tfrm_Importacao(TApplication& application, QWidget* parent)
         db->Params = kConnectionParams;
         db->LoginPrompt = false;
     }
+    // The legacy file is only read: its old record versions stay where they are, and its pages
+    // are not rewritten under the operator's only copy of the old store.
+    DB_ORIGEM.Params << "no_garbage_collect";
     DB_DESTINO.SetDefaultTransaction(&TR_DESTINO);
     DB_ORIGEM.SetDefaultTransaction(&TR_ORIGEM);
 

@@ -238,9 +238,16 @@ TEST_F(ClassificacaoProduto, AFailingLookupFailsOnlyItsProduct) {
     RunProducts();
     EXPECT_EQ(Messages(),
               std::vector<QString>(
-                  {"Falha ao incluir produto F1-NAO NUMERICO", "Falha ao incluir produto F2-PRODUTO F2",
-                   "Falha ao incluir produto F3-PRODUTO F3", "Falha ao incluir produto F5-PRODUTO F5",
-                   "Falha ao incluir produto F6-PRODUTO F6", "Falha ao incluir produto F7-PRODUTO F7"}));
+                  {"Falha ao incluir produto F1-NAO NUMERICO\n'A1' is not a valid integer value",
+                   "Falha ao incluir produto F2-PRODUTO F2\nviolation of PRIMARY or UNIQUE KEY constraint "
+                   "\"PK_SCA_GRUPOPRODUTOS\" on table \"SCA_GRUPOPRODUTOS\"\n"
+                   "Problematic key value is (\"GPR_PK_GRUPOPRODUTO\" = 1)",
+                   "Falha ao incluir produto F3-PRODUTO F3\n'X' is not a valid integer value",
+                   "Falha ao incluir produto F5-PRODUTO F5\n32768 is not a valid value for field "
+                   "'UNI_PK_UNIDADE'. The allowed range is -32768 to 32767",
+                   "Falha ao incluir produto F6-PRODUTO F6\n32769 is not a valid value for field "
+                   "'UNI_PK_UNIDADE'. The allowed range is -32768 to 32767",
+                   "Falha ao incluir produto F7-PRODUTO F7\nField 'MAR_DESCRICAO' must have a value"}));
     EXPECT_TRUE(Errors().empty());
     CloseForm();
 

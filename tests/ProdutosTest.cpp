@@ -268,7 +268,8 @@ TEST_F(Produtos, TheSupplierLinkNeedsAKnownSupplierAndAnIntegerCode) {
     Produto({.codigo = "D6", .descricao = "PRODUTO D6", .fornecedor = "7"});
     RunProducts();
     // Only the code that is not a number fails its product, and the step goes on.
-    EXPECT_EQ(Messages(), std::vector<QString>({"Falha ao incluir produto D5-PRODUTO D5"}));
+    EXPECT_EQ(Messages(),
+              std::vector<QString>({"Falha ao incluir produto D5-PRODUTO D5\n'12A' is not a valid integer value"}));
     EXPECT_TRUE(Errors().empty());
     CloseForm();
     EXPECT_EQ(Kelmor().Count("SCA_ITEM"), 6);
@@ -311,7 +312,12 @@ TEST_F(Produtos, ARefusedItemWritesNoRowsThatWouldPointAtAnotherItem) {
     Produto({.codigo = "E2", .descricao = "SEGUINTE", .fornecedor = "7", .custo = 1.0, .saldo = 1.0});
     Preco("7", "E2", Day(2020, 1, 1), 5.0);
     RunProducts();
-    EXPECT_EQ(Messages(), std::vector<QString>({"Falha ao incluir produto E1-RECUSADO"}));
+    // The box says why on its second line.
+    EXPECT_EQ(Messages(), std::vector<QString>({"Falha ao incluir produto E1-RECUSADO\n"
+                                                "Registro recusado pelo banco de destino na tabela SCA_ITEM: "
+                                                "violation of PRIMARY or UNIQUE KEY constraint \"PK_SCA_ITEM\" "
+                                                "on table \"SCA_ITEM\"\n"
+                                                "Problematic key value is (\"ITE_PK_ITEM\" = 1)"}));
     // The refusal itself is reported once the run ends.
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.back().icon, TMsgIcon::Information);
@@ -370,7 +376,8 @@ TEST_F(Produtos, SetsAreEmptiedAfterTheir501stRowAndTheItemSetsTogether) {
         "ITE_SALDO_TOTAL) VALUES ('P' || LPAD(:I, 4, '0'), '01', IIF(:I = 501, 'X1', '7'), '1', '1', '1', "
         "'UN', 'PRODUTO ' || :I, 1, 1); I = I + 1; END END");
     RunProducts();
-    EXPECT_EQ(Messages(), std::vector<QString>({"Falha ao incluir produto P0501-PRODUTO 501"}));
+    EXPECT_EQ(Messages(), std::vector<QString>(
+                              {"Falha ao incluir produto P0501-PRODUTO 501\n'X1' is not a valid integer value"}));
     Tfrm_Importacao& f = Form();
     // The failed 501st product skipped the joint check; the 502nd emptied all three sets.
     EXPECT_EQ(f.CDS_ITEM.RecordCount(), 0);

@@ -14,6 +14,13 @@
 #include <sys/resource.h>
 #include <vector>
 
+// Texts in failures as text, not as 16-bit units.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
 struct ShownBox {
     QString text;
     TMsgIcon icon;
