@@ -45,8 +45,8 @@ class EIBError : public Exception {
 public:
     EIBError(QString message, long gdsCode, long sqlCode, std::vector<long> gdsCodes = {},
              bool preparing = false)
-        : Exception(std::move(message)), gdsCode_(gdsCode), sqlCode_(sqlCode),
-          gdsCodes_(std::move(gdsCodes)), preparing_(preparing) {
+        : Exception(std::move(message)), gdsCode_(gdsCode), sqlCode_(sqlCode), gdsCodes_(std::move(gdsCodes)),
+          preparing_(preparing) {
         if (gdsCodes_.empty() && gdsCode_ != 0) gdsCodes_.push_back(gdsCode_);
     }
     long GdsCode() const { return gdsCode_; }

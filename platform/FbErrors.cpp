@@ -36,8 +36,9 @@ bool EIBError::IsRefusal() const {
         isc_io_delete_err, isc_io_access_err, isc_io_32bit_exceeded_err, isc_sys_request,
         // the connection, shutdown and cancel
         isc_network_error, isc_net_read_err, isc_net_write_err, isc_net_connect_err, isc_net_server_shutdown,
-        isc_lost_db_connection, isc_conn_lost, isc_unavailable, isc_shutdown, isc_att_shutdown, isc_shutinprog,
-        isc_cancelled, isc_bad_db_handle, isc_bad_trans_handle, isc_bad_req_handle, isc_req_sync,
+        isc_lost_db_connection, isc_conn_lost, isc_unavailable, isc_shutdown, isc_att_shutdown,
+        isc_shutinprog, isc_cancelled, isc_bad_db_handle, isc_bad_trans_handle, isc_bad_req_handle,
+        isc_req_sync,
         // permissions and a database that cannot be written
         isc_no_priv, isc_no_write_user_priv, isc_read_only_database, isc_read_only_trans, isc_read_only,
         // the engine
@@ -46,5 +47,6 @@ bool EIBError::IsRefusal() const {
     // A statement that cannot be prepared (an unknown table or column) would fail every row; an
     // error without a database code is the client's own.
     if (preparing_ || gdsCodes_.empty()) return false;
-    return std::ranges::none_of(gdsCodes_, [](long c) { return std::ranges::find(kFailures, c) != std::end(kFailures); });
+    return std::ranges::none_of(
+        gdsCodes_, [](long c) { return std::ranges::find(kFailures, c) != std::end(kFailures); });
 }

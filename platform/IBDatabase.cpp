@@ -84,7 +84,8 @@ namespace {
 constexpr int64_t kView = 1, kTrigger = 2, kProcedure = 5, kFunction = 15, kPackage = 18, kPackageBody = 19;
 
 bool IsRoutine(int64_t kind) {
-    return kind == kView || kind == kProcedure || kind == kFunction || kind == kPackage || kind == kPackageBody;
+    return kind == kView || kind == kProcedure || kind == kFunction || kind == kPackage ||
+           kind == kPackageBody;
 }
 
 // A body that runs dynamic SQL, or one whose text the destination does not keep (it may).
@@ -117,11 +118,11 @@ bool TIBDatabase::TriggersRunDynamicSql(TIBTransaction& tr) {
     if (dynamicSql_) return *dynamicSql_;
     // From every active user trigger, through whatever it calls: procedures, functions and packages,
     // each of which may call more. A packaged routine is called under its package's name.
-    FbStatement& triggers = Prepare(
-        "SELECT TRIM(T.RDB$TRIGGER_NAME), IIF(" + RunsDynamicSql("T.RDB$TRIGGER_SOURCE") +
-            ", 1, 0) FROM RDB$TRIGGERS T WHERE COALESCE(T.RDB$SYSTEM_FLAG, 0) = 0 AND "
-            "COALESCE(T.RDB$TRIGGER_INACTIVE, 0) = 0",
-        tr);
+    FbStatement& triggers =
+        Prepare("SELECT TRIM(T.RDB$TRIGGER_NAME), IIF(" + RunsDynamicSql("T.RDB$TRIGGER_SOURCE") +
+                    ", 1, 0) FROM RDB$TRIGGERS T WHERE COALESCE(T.RDB$SYSTEM_FLAG, 0) = 0 AND "
+                    "COALESCE(T.RDB$TRIGGER_INACTIVE, 0) = 0",
+                tr);
     Execute(triggers, tr, {});
     std::vector<QString> pending;
     bool dynamic = false;
@@ -186,9 +187,10 @@ bool TIBDatabase::WrittenByTriggers(const QString& table, TIBTransaction& tr) {
     // procedures, functions and packages are followed to the end. A package's routines are named
     // by their callers under the package. What names the table may only read it; it is taken as
     // writing it all the same.
-    FbStatement& users = Prepare("SELECT TRIM(D.RDB$DEPENDENT_NAME), D.RDB$DEPENDENT_TYPE FROM RDB$DEPENDENCIES D "
-                                 "WHERE D.RDB$DEPENDED_ON_NAME = ? AND D.RDB$PACKAGE_NAME IS NULL",
-                                 tr);
+    FbStatement& users =
+        Prepare("SELECT TRIM(D.RDB$DEPENDENT_NAME), D.RDB$DEPENDENT_TYPE FROM RDB$DEPENDENCIES D "
+                "WHERE D.RDB$DEPENDED_ON_NAME = ? AND D.RDB$PACKAGE_NAME IS NULL",
+                tr);
     FbStatement& packageUsers = Prepare("SELECT TRIM(D.RDB$DEPENDENT_NAME), D.RDB$DEPENDENT_TYPE FROM "
                                         "RDB$DEPENDENCIES D WHERE D.RDB$PACKAGE_NAME = ?",
                                         tr);
@@ -205,7 +207,8 @@ bool TIBDatabase::WrittenByTriggers(const QString& table, TIBTransaction& tr) {
         while (st.Fetch(row))
             dependants.emplace_back(std::get<QString>(row[0]), std::get<int64_t>(row[1]));
         for (const auto& [dependant, dependantKind] : dependants) {
-            if (dependantKind == kTrigger && ActiveUserTrigger("RDB$TRIGGER_NAME", dependant, tr)) return true;
+            if (dependantKind == kTrigger && ActiveUserTrigger("RDB$TRIGGER_NAME", dependant, tr))
+                return true;
             const QString key = QString::number(dependantKind) + ':' + dependant;
             if (IsRoutine(dependantKind) && !seen.contains(key)) {
                 seen.insert(key);

@@ -180,6 +180,39 @@ TEST_F(Clientes, ARefusedCustomerGetsNoDependantsAndTheRefusalIsReported) {
     EXPECT_EQ(Kelmor().Count("SCA_ENDERECOCORREIO"), 1); // RUA C was not registered
 }
 
+// A destination whose own trigger fails for one customer ("multiple rows in singleton select"):
+// that customer is refused with the trigger's message and gets no dependants; the customers after
+// it and the later steps are written.
+TEST_F(Clientes, ATriggerOfTheDestinationFailingForOneCustomerRefusesItAlone) {
+    Kelmor().Exec("CREATE TRIGGER T_CLIENTE_BI FOR SCA_CLIENTE BEFORE INSERT AS DECLARE X INTEGER; BEGIN "
+                  "IF (NEW.CLI_CODIGO = 20) THEN SELECT RDB$RELATION_ID FROM RDB$RELATIONS INTO :X; END");
+    for (const char* codigo : {"10", "20", "30"})
+        Cliente(codigo, QString("CLIENTE %1").arg(codigo),
+                {{"CLI_ENDERECO", QString("RUA %1, 1").arg(codigo)}, {"CLI_FONE1", QString("5555")}});
+    Loja().Insert("LJ_FORNE", {{"FOR_CODIGO", QString("0040")},
+                               {"FOR_DESCRICAO", QString("FORNECEDOR")},
+                               {"FOR_ENDERECO", QString("RUA F, 2")},
+                               {"FOR_CIDADE", QString("CIDADE")},
+                               {"FOR_BAIRRO", QString("CENTRO")},
+                               {"FOR_CEP", QString("12345-678")},
+                               {"FOR_ESTADO", QString("SP")},
+                               {"FOR_INSCR_ESTADUAL", QString("ISENTO")},
+                               {"FOR_DATA_INCLUSAO", Day(2010, 1, 1)}});
+    OnlySteps({Form().cb_Cliente, Form().chk_Fornecedores});
+    Run();
+    EXPECT_TRUE(Errors().empty());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.contains("SCA_CLIENTE: 1")) << boxes[0].text.toStdString();
+    EXPECT_TRUE(boxes[0].text.contains("multiple rows in singleton select")) << boxes[0].text.toStdString();
+    CloseForm();
+    EXPECT_EQ(Linhas("SELECT CLI_CODIGO FROM SCA_CLIENTE ORDER BY 1"), (QStringList{"10", "30"}));
+    EXPECT_EQ(Linhas("SELECT DISTINCT ECL_CODIGO_CLIENTE FROM SCA_ENDERECOCLIENTE ORDER BY 1"),
+              (QStringList{"10", "30"}));
+    EXPECT_EQ(Linhas("SELECT CCI_CODIGO_CLIENTE FROM SCA_CONTATOCLIENTE ORDER BY 1"),
+              (QStringList{"10", "30"}));
+    EXPECT_EQ(Linhas("SELECT FOR_CODIGO FROM SCA_FORNECEDOR"), QStringList{"40"});
+}
+
 TEST_F(Clientes, ACodeWithoutDigitsEndsTheRunAfterTheCustomersBeforeIt) {
     Cliente("001", "ANA");
     Cliente("ABC", "BRUNO");

@@ -314,8 +314,10 @@ TEST_F(DataLayer, EveryKindOfRowTheDatabaseRefusesIsRecordedAndTheNextRowWritten
                   "COD INTEGER UNIQUE, MIL SMALLINT, PEQ SMALLINT, QTD4 NUMERIC(9,4), DIA DATE)");
     Kelmor().Exec("CREATE EXCEPTION E_RESERVADO 'nome reservado'");
     // The database computes a value that must fit its column, and refuses a name by a rule of its own.
-    Kelmor().Exec("CREATE TRIGGER T_REGRA_BI FOR T_REGRA BEFORE INSERT AS BEGIN NEW.MIL = NEW.QTD * 1000; "
-                  "IF (NEW.NOME = 'RESERVADO') THEN EXCEPTION E_RESERVADO; END");
+    // A trigger whose own statement fails for one row is that row's refusal too.
+    Kelmor().Exec("CREATE TRIGGER T_REGRA_BI FOR T_REGRA BEFORE INSERT AS DECLARE X INTEGER; BEGIN "
+                  "NEW.MIL = NEW.QTD * 1000; IF (NEW.NOME = 'RESERVADO') THEN EXCEPTION E_RESERVADO; "
+                  "IF (NEW.NOME = 'SINGULAR') THEN SELECT RDB$RELATION_ID FROM RDB$RELATIONS INTO :X; END");
     // The fields let every value through: what is refused, the database refuses.
     static constexpr TFieldDef kRegraFields[] = {
         {.name = "ID", .type = TFieldType::ftInteger, .required = true},
@@ -361,6 +363,7 @@ TEST_F(DataLayer, EveryKindOfRowTheDatabaseRefusesIsRecordedAndTheNextRowWritten
         {"too long", 6, {}, {}, QString("X"), QString("ABCD"), {}, "string right truncation"},
         {"overflow", 7, {}, int64_t(40), QString("X"), {}, {}, "numeric value is out of range"},
         {"trigger", 8, {}, {}, QString("RESERVADO"), {}, {}, "nome reservado"},
+        {"failing trigger", 13, {}, {}, QString("SINGULAR"), {}, {}, "multiple rows in singleton select"},
         // Values the program holds but the column cannot: 16 bits, 9 digits, the calendar's end.
         {"narrow integer",
          9,
@@ -416,11 +419,11 @@ TEST_F(DataLayer, EveryKindOfRowTheDatabaseRefusesIsRecordedAndTheNextRowWritten
             << c.kind << ": " << refusals.Summary().toStdString();
     }
     tr.CommitRetaining();
-    EXPECT_EQ(
-        Kelmor().Lines("SELECT ID, NOME FROM T_REGRA ORDER BY ID"),
-        QStringList({"1|PRIMEIRO", "101|primary key", "102|unique key", "103|foreign key", "104|check",
-                     "105|not null", "106|too long", "107|overflow", "108|trigger", "109|narrow integer",
-                     "110|narrow decimal", "111|date beyond 9999", "112|date before 0001"}));
+    EXPECT_EQ(Kelmor().Lines("SELECT ID, NOME FROM T_REGRA ORDER BY ID"),
+              QStringList({"1|PRIMEIRO", "101|primary key", "102|unique key", "103|foreign key", "104|check",
+                           "105|not null", "106|too long", "107|overflow", "108|trigger",
+                           "109|narrow integer", "110|narrow decimal", "111|date beyond 9999",
+                           "112|date before 0001", "113|failing trigger"}));
     // The calendar's own ends are written as they are, not wrapped to another day.
     add(20, {}, {}, QString("Y"), {}, {}, {"DIA", Day(9999, 12, 31)});
     add(21, {}, {}, QString("Y"), {}, {}, {"DIA", Day(1, 1, 1)});
@@ -429,6 +432,24 @@ TEST_F(DataLayer, EveryKindOfRowTheDatabaseRefusesIsRecordedAndTheNextRowWritten
     EXPECT_EQ(
         Kelmor().Lines("SELECT ID, CAST(DIA AS VARCHAR(10)) FROM T_REGRA WHERE ID IN (20, 21) ORDER BY ID"),
         QStringList({"20|9999-12-31", "21|0001-01-01"}));
+
+    // A statement that cannot be prepared (a column the table lacks) would fail every row: it ends
+    // the apply and refuses nothing.
+    static constexpr TFieldDef kSemColunaFields[] = {
+        {.name = "ID", .type = TFieldType::ftInteger, .required = true},
+        {.name = "SUMIDA", .type = TFieldType::ftInteger},
+    };
+    const TClientDataSetDef semColuna{"CDS_SEM_COLUNA", "SELECT ID, 0 AS SUMIDA FROM T_REGRA WHERE ID = 0",
+                                      "T_REGRA", "ID", kSemColunaFields};
+    TClientDataSet falha(semColuna, db, tr, &refusals);
+    falha.Open();
+    falha.Insert();
+    falha.FieldByName("ID").SetAsInteger(30);
+    falha.FieldByName("SUMIDA").SetAsInteger(1);
+    falha.Post();
+    refusals.Clear();
+    EXPECT_THROW(falha.ApplyUpdates(0), EIBError);
+    EXPECT_TRUE(refusals.IsEmpty());
 }
 
 // A full disk is no refusal of the row being written: the apply ends with the database's message

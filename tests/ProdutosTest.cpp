@@ -268,8 +268,9 @@ TEST_F(Produtos, TheSupplierLinkNeedsAKnownSupplierAndAnIntegerCode) {
     Produto({.codigo = "D6", .descricao = "PRODUTO D6", .fornecedor = "7"});
     RunProducts();
     // Only the code that is not a number fails its product, and the step goes on.
-    EXPECT_EQ(Messages(),
-              std::vector<QString>({"Falha ao incluir produto D5-PRODUTO D5\n'12A' is not a valid integer value"}));
+    EXPECT_EQ(
+        Messages(),
+        std::vector<QString>({"Falha ao incluir produto D5-PRODUTO D5\n'12A' is not a valid integer value"}));
     EXPECT_TRUE(Errors().empty());
     CloseForm();
     EXPECT_EQ(Kelmor().Count("SCA_ITEM"), 6);
@@ -313,11 +314,12 @@ TEST_F(Produtos, ARefusedItemWritesNoRowsThatWouldPointAtAnotherItem) {
     Preco("7", "E2", Day(2020, 1, 1), 5.0);
     RunProducts();
     // The box says why on its second line.
-    EXPECT_EQ(Messages(), std::vector<QString>({"Falha ao incluir produto E1-RECUSADO\n"
-                                                "Registro recusado pelo banco de destino na tabela SCA_ITEM: "
-                                                "violation of PRIMARY or UNIQUE KEY constraint \"PK_SCA_ITEM\" "
-                                                "on table \"SCA_ITEM\"\n"
-                                                "Problematic key value is (\"ITE_PK_ITEM\" = 1)"}));
+    EXPECT_EQ(Messages(),
+              std::vector<QString>({"Falha ao incluir produto E1-RECUSADO\n"
+                                    "Registro recusado pelo banco de destino na tabela SCA_ITEM: "
+                                    "violation of PRIMARY or UNIQUE KEY constraint \"PK_SCA_ITEM\" "
+                                    "on table \"SCA_ITEM\"\n"
+                                    "Problematic key value is (\"ITE_PK_ITEM\" = 1)"}));
     // The refusal itself is reported once the run ends.
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.back().icon, TMsgIcon::Information);
@@ -376,8 +378,9 @@ TEST_F(Produtos, SetsAreEmptiedAfterTheir501stRowAndTheItemSetsTogether) {
         "ITE_SALDO_TOTAL) VALUES ('P' || LPAD(:I, 4, '0'), '01', IIF(:I = 501, 'X1', '7'), '1', '1', '1', "
         "'UN', 'PRODUTO ' || :I, 1, 1); I = I + 1; END END");
     RunProducts();
-    EXPECT_EQ(Messages(), std::vector<QString>(
-                              {"Falha ao incluir produto P0501-PRODUTO 501\n'X1' is not a valid integer value"}));
+    EXPECT_EQ(Messages(),
+              std::vector<QString>(
+                  {"Falha ao incluir produto P0501-PRODUTO 501\n'X1' is not a valid integer value"}));
     Tfrm_Importacao& f = Form();
     // The failed 501st product skipped the joint check; the 502nd emptied all three sets.
     EXPECT_EQ(f.CDS_ITEM.RecordCount(), 0);
@@ -431,3 +434,124 @@ TEST_F(Produtos, AFailingDiskEndsTheRunWithItsMessage) {
     EXPECT_EQ(Str(Kelmor().Scalar("SELECT MAX(ITE_REFERENCIA) FROM SCA_ITEM")),
               QString("P%1").arg(itens, 4, 10, QChar('0')));
 }
+
+// A legacy code of -1234567890 gives the eleven characters "-1234567890": cut to the column's ten,
+// it would be the code of product -123456789. The product fails instead, and the bar codes of each
+// code find their own product or none.
+TEST_F(Produtos, ACodeTooLongForItsColumnFailsItsProductAndLandsOnNoOther) {
+    Classificacao("01");
+    Produto(
+        {.codigo = "L1", .descricao = "LONGO", .custo = 1.0, .saldo = 1.0, .generico = int64_t{-1234567890}});
+    Produto({.codigo = "L2", .descricao = "CURTO", .generico = int64_t{-123456789}});
+    for (const char* item : {"L1", "L2"})
+        Loja().Exec("INSERT INTO LJ_BARRA (BAR_CODIGO, BAR_CODIGO_ESTAB, BAR_CODIGO_ITEM, BAR_CODIGO_FORNE) "
+                    "VALUES (?, '01', ?, '0')",
+                    {QString("789000000%1").arg(item), QString(item)});
+    RunProducts();
+    Press(Form().btn_CodigoBarra);
+    EXPECT_EQ(Messages(),
+              std::vector<QString>({"Falha ao incluir produto L1-LONGO\n'-1234567890' does not fit "
+                                    "column ITE_CODIGO_ALTERNATIVO"}));
+    CloseForm();
+    // Nothing of the failed product is written; the other keeps its own code and bar code.
+    EXPECT_EQ(Kelmor().Lines("SELECT ITE_REFERENCIA, ITE_CODIGO_ALTERNATIVO FROM SCA_ITEM"),
+              QStringList{"L2|-123456789"});
+    for (const char* table : {"SCA_ITEMEMPRESA", "SCA_ITEMLOCALEMPRESA"})
+        EXPECT_EQ(Kelmor().Count(table), 1) << table;
+    EXPECT_EQ(Kelmor().Count("SCA_HISTORICOCUSTOLIQUIDO"), 0);
+    EXPECT_EQ(Kelmor().Lines("SELECT CBA_CODIGO, CBA_CODIGO_ITEM FROM SCA_CODIGOBARRAS"),
+              QStringList{QString("789000000L2|%1").arg(ItemOf("L2"))});
+}
+
+namespace {
+// How a trigger of the destination reaches the brand table: named, or through a view, a view of a
+// view, a packaged procedure, a function, or dynamic SQL in its body or in a procedure it calls.
+struct Caminho {
+    const char* name;
+    std::vector<const char*> objects; // created before the trigger
+    const char* write;                // the trigger's statement writing brand :N
+    bool dynamic;                     // dynamic SQL: any table may be written
+};
+
+const Caminho kCaminhos[] = {
+    {"Named",
+     {},
+     "INSERT INTO SCA_MARCA (MAR_PK_MARCA, MAR_DESCRICAO) VALUES (GEN_ID(GEN_MAR_PK_MARCA, 1), :N);",
+     false},
+    {"View",
+     {"CREATE VIEW V_MARCA (PK, DESCRICAO) AS SELECT MAR_PK_MARCA, MAR_DESCRICAO FROM SCA_MARCA"},
+     "INSERT INTO V_MARCA (PK, DESCRICAO) VALUES (GEN_ID(GEN_MAR_PK_MARCA, 1), :N);",
+     false},
+    {"ViewOfAView",
+     {"CREATE VIEW V_MARCA (PK, DESCRICAO) AS SELECT MAR_PK_MARCA, MAR_DESCRICAO FROM SCA_MARCA",
+      "CREATE VIEW V_MARCA2 (PK, DESCRICAO) AS SELECT PK, DESCRICAO FROM V_MARCA"},
+     "INSERT INTO V_MARCA2 (PK, DESCRICAO) VALUES (GEN_ID(GEN_MAR_PK_MARCA, 1), :N);",
+     false},
+    {"Package",
+     {"CREATE PACKAGE PK_MARCA AS BEGIN PROCEDURE GRAVAR (D VARCHAR(50)); END",
+      "CREATE PACKAGE BODY PK_MARCA AS BEGIN PROCEDURE GRAVAR (D VARCHAR(50)) AS BEGIN "
+      "INSERT INTO SCA_MARCA (MAR_PK_MARCA, MAR_DESCRICAO) VALUES (GEN_ID(GEN_MAR_PK_MARCA, 1), :D); END "
+      "END"},
+     "EXECUTE PROCEDURE PK_MARCA.GRAVAR :N;",
+     false},
+    {"Function",
+     {"CREATE FUNCTION F_MARCA (D VARCHAR(50)) RETURNS INTEGER AS BEGIN INSERT INTO V_MARCA_F (PK, "
+      "DESCRICAO) "
+      "VALUES (GEN_ID(GEN_MAR_PK_MARCA, 1), :D); RETURN 1; END"},
+     "X = F_MARCA(:N);",
+     false},
+    {"DynamicSql",
+     {},
+     "EXECUTE STATEMENT ('INSERT INTO SCA_MARCA (MAR_PK_MARCA, MAR_DESCRICAO) VALUES "
+     "(GEN_ID(GEN_MAR_PK_MARCA, 1), ?)') (:N);",
+     true},
+    {"DynamicSqlInAProcedure",
+     {"CREATE PROCEDURE P_DINAMICO (D VARCHAR(50)) AS BEGIN execute\n  statement "
+      "('INSERT INTO SCA_MARCA (MAR_PK_MARCA, MAR_DESCRICAO) VALUES (GEN_ID(GEN_MAR_PK_MARCA, 1), ?)') (:D); "
+      "END"},
+     "EXECUTE PROCEDURE P_DINAMICO :N;",
+     true},
+};
+
+void PrintTo(const Caminho& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ProdutosGatilho : public Produtos, public ::testing::WithParamInterface<Caminho> {};
+} // namespace
+
+// The destination names each new supplier link's supplier as a brand: product P4, whose collection
+// bears that name, finds the brand the trigger wrote instead of creating a second one.
+TEST_P(ProdutosGatilho, ABrandATriggerWroteIsFoundWhateverWayItReachedTheTable) {
+    const Caminho& c = GetParam();
+    // The function reaches the table through a view of its own.
+    Kelmor().Exec(
+        "CREATE VIEW V_MARCA_F (PK, DESCRICAO) AS SELECT MAR_PK_MARCA, MAR_DESCRICAO FROM SCA_MARCA");
+    for (const char* sql : c.objects)
+        Kelmor().Exec(sql);
+    Kelmor().Exec(QString("CREATE TRIGGER T_IFO_MARCA FOR SCA_ITEMFORNECEDOR AFTER INSERT AS "
+                          "DECLARE N VARCHAR(50); DECLARE X INTEGER; BEGIN "
+                          "SELECT FOR_NOME FROM SCA_FORNECEDOR WHERE FOR_CODIGO = NEW.IFO_CODIGO_FORNECEDOR "
+                          "INTO :N; %1 END")
+                      .arg(c.write));
+    Kelmor().Exec("INSERT INTO SCA_FORNECEDOR (FOR_CODIGO, FOR_NOME) VALUES (7, 'ACME')");
+    Classificacao("01");
+    Loja().Exec("INSERT INTO LJ_COLEC VALUES ('2', '01', 'ACME')");
+    Produto({.codigo = "P1", .descricao = "DO FORNECEDOR", .fornecedor = "7"});
+    Loja().Exec("INSERT INTO LJ_ITENS (ITE_CODIGO, ITE_CODIGO_ESTAB, ITE_CODIGO_FORNE, ITE_CODIGO_GRUPO, "
+                "ITE_CODIGO_SUBGRUPO, ITE_CODIGO_COLECAO, ITE_CODIGO_UNIDADE, ITE_DESCRICAO) "
+                "VALUES ('P4', '01', '0', '1', '1', '2', 'UN', 'DA COLECAO')");
+    RunProducts();
+    EXPECT_TRUE(boxes.empty()) << boxes.front().text.toStdString();
+    Tfrm_Importacao& f = Form();
+    EXPECT_TRUE(f.DB_DESTINO.WrittenByTriggers("SCA_MARCA", f.TR_DESTINO));
+    EXPECT_EQ(f.DB_DESTINO.WrittenByTriggers("SCA_CODIGOBARRAS", f.TR_DESTINO), c.dynamic);
+    CloseForm();
+    EXPECT_EQ(Kelmor().Lines("SELECT MAR_DESCRICAO, COUNT(*) FROM SCA_MARCA GROUP BY 1 ORDER BY 1"),
+              (QStringList{"ACME|1", "BASICA|1"}));
+    EXPECT_EQ(Kelmor().Scalar("SELECT ITE_CODIGO_MARCA FROM SCA_ITEM WHERE ITE_REFERENCIA = 'P4'"),
+              Kelmor().Scalar("SELECT MAR_PK_MARCA FROM SCA_MARCA WHERE MAR_DESCRICAO = 'ACME'"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Caminhos, ProdutosGatilho, ::testing::ValuesIn(kCaminhos),
+                         [](const auto& info) { return std::string(info.param.name); });
