@@ -6,6 +6,7 @@
 
 #include "Errors.h"
 #include "Firebird.h"
+#include "Text.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -45,6 +46,7 @@ public:
             out << (IsNull(row[0]) ? QString() : std::get<QString>(row[0]));
         return out;
     }
+    FbAttachment& Attachment() { return db_; }
     void Exec(const QString& sql) {
         FbTransaction tr;
         tr.Start(db_);
@@ -104,6 +106,38 @@ int64_t NotWholeNumbers(Sql& db, const QString& sql, bool blankAllowed) {
         if (!ok && !(blankAllowed && code.trimmed().isEmpty())) ++bad;
     }
     return bad;
+}
+
+// Every row of the destination's tables as text, each table's rows sorted. Left out: the times of
+// day the run writes (the columns named _HR_), and a sale item's key and ordinal, which follow the
+// order of the items of one sale (their statement sorts by sale alone). `padless`: texts as a
+// fixed-width legacy column gives them, without blanks at their end.
+QStringList Contents(const QString& path, bool padless = false) {
+    Sql db(path);
+    FbAttachment& a = db.Attachment();
+    QStringList out;
+    for (const QString& table : UserTables(db)) {
+        FbTransaction tr;
+        tr.Start(a);
+        QStringList lines;
+        {
+            FbStatement st(a, tr, "SELECT * FROM " + table);
+            st.Execute(tr, {});
+            std::vector<TValue> row;
+            while (st.Fetch(row)) {
+                QStringList cells;
+                for (size_t c = 0; c < row.size(); ++c)
+                    if (const QString& name = st.Columns()[c].name;
+                        !name.contains("_HR_") && name != "ISA_PK_ITEMSAIDA" && name != "ISA_NR_ORDEM")
+                        cells << (padless ? WithoutTrailingBlanks(Cell(row[c])) : Cell(row[c]));
+                lines << table + ": " + cells.join('|');
+            }
+        }
+        tr.Commit();
+        lines.sort();
+        out << lines;
+    }
+    return out;
 }
 
 } // namespace
@@ -245,6 +279,41 @@ TEST(BenchGerador, LargerStoresHoldTheVarietyOfARealOne) {
     }
     // Labels too short to be bar codes.
     EXPECT_GT(loja.Count("SELECT COUNT(*) FROM LJ_BARRA WHERE CHAR_LENGTH(TRIM(BAR_CODIGO)) < 8"), 0);
+}
+
+// A legacy file that an old server wrote and Firebird 3's gbak restored keeps SQL dialect 1 (its
+// NUMERIC(18,3) are doubles) and often the character set NONE; older store systems declared their
+// texts CHAR. Either file migrates exactly as the same store in the usual file (where a CHAR
+// column cannot keep the blanks a text ends with, as they stand without them).
+TEST(BenchGerador, LegacyFilesOfDialect1OrFixedWidthTextsMigrateAsTheUsualOne) {
+    const Scale scale = *ScaleByName("small");
+    QTemporaryDir usualDir;
+    GenerateStore(usualDir.path(), scale, 5);
+    StatementRecorder none{QString()};
+    const QString usualFailures = RunFailures(RunForm(usualDir.path(), none)).join('\n');
+    EXPECT_TRUE(usualFailures.isEmpty()) << usualFailures.toStdString();
+    const struct {
+        const char* name;
+        DatabaseFormat format;
+    } formats[] = {{"dialect 1, character set NONE", {.dialect = 1, .charset = "NONE"}},
+                   {"CHAR texts", {.fixedWidthTexts = true}}};
+    for (const auto& f : formats) {
+        QTemporaryDir dir;
+        GenerateStore(dir.path(), scale, 5, f.format);
+        const QString failures = RunFailures(RunForm(dir.path(), none)).join('\n');
+        EXPECT_EQ(failures.toStdString(), usualFailures.toStdString()) << f.name;
+        const QStringList usual = Contents(usualDir.path() + "/KELMOR.FDB", f.format.fixedWidthTexts);
+        EXPECT_GT(usual.size(), 20000);
+        const QStringList rows = Contents(dir.path() + "/KELMOR.FDB");
+        EXPECT_EQ(rows.size(), usual.size()) << f.name;
+        int shown = 0;
+        for (qsizetype i = 0; i < std::min(rows.size(), usual.size()) && shown < 5; ++i)
+            if (rows[i] != usual[i]) {
+                ADD_FAILURE() << f.name << ":\n  " << rows[i].toStdString() << "\nusual:\n  "
+                              << usual[i].toStdString();
+                ++shown;
+            }
+    }
 }
 
 TEST(BenchPiso, RecordKeepsEveryValueAndCommitAndReplayGoesOnPastARefusal) {

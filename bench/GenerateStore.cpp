@@ -50,10 +50,11 @@ int64_t StoreCounts::Total() const {
     return total;
 }
 
-StoreCounts GenerateStore(const QString& dir, const Scale& scale, uint64_t seed) {
+StoreCounts GenerateStore(const QString& dir, const Scale& scale, uint64_t seed,
+                          const DatabaseFormat& legacy) {
     QDir().mkpath(dir);
     const QString loja = dir + "/LOJA.GDB";
-    CreateDatabase(loja, kSchemaDir + "/loja.sql");
+    CreateDatabase(loja, kSchemaDir + "/loja.sql", legacy);
     CreateDatabase(dir + "/KELMOR.FDB", kSchemaDir + "/kelmor.sql");
 
     FbAttachment db;

@@ -2,6 +2,8 @@
 // The synthetic legacy store: a LOJA.GDB of a chosen size, the same for the same seed, with the
 // variety of a real shop's data, and an empty KELMOR.FDB beside it.
 
+#include "Schema.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -33,6 +35,7 @@ struct StoreCounts {
     int64_t Total() const;
 };
 
-// Writes DIR/LOJA.GDB (the legacy schema and the synthetic store) and DIR/KELMOR.FDB (the empty
-// destination), replacing files of those names.
-StoreCounts GenerateStore(const QString& dir, const Scale& scale, uint64_t seed);
+// Writes DIR/LOJA.GDB (the legacy schema and the synthetic store, the legacy file declared as
+// `legacy` says) and DIR/KELMOR.FDB (the empty destination), replacing files of those names.
+StoreCounts GenerateStore(const QString& dir, const Scale& scale, uint64_t seed,
+                          const DatabaseFormat& legacy = {});

@@ -50,14 +50,14 @@ void FbAttachment::Attach(const QString& path, const QString& user, const QStrin
 }
 
 void FbAttachment::Create(const QString& path, const QString& user, const QString& password,
-                          const QString& charset) {
+                          const QString& charset, unsigned short dialect) {
     QString sql = QString("CREATE DATABASE %1 USER %2 PASSWORD %3 PAGE_SIZE 8192 DEFAULT CHARACTER SET %4")
                       .arg(QuotedStr(path), QuotedStr(user), QuotedStr(password), charset);
     QByteArray text = QFile::encodeName(sql);
     ISC_STATUS_ARRAY st;
     isc_db_handle h = 0;
     isc_tr_handle tr = 0;
-    isc_dsql_execute_immediate(st, &h, &tr, 0, text.constData(), kDialect, nullptr);
+    isc_dsql_execute_immediate(st, &h, &tr, 0, text.constData(), dialect, nullptr);
     CheckStatus(st);
     handle_ = h;
 }

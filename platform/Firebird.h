@@ -48,8 +48,9 @@ public:
     bool Attached() const { return handle_ != 0; }
     isc_db_handle* Handle() { return &handle_; }
 
-    // Creates a database file and leaves this attachment on it.
-    void Create(const QString& path, const QString& user, const QString& password, const QString& charset);
+    // Creates a database file of that SQL dialect and leaves this attachment on it.
+    void Create(const QString& path, const QString& user, const QString& password, const QString& charset,
+                unsigned short dialect = 3);
 
 private:
     isc_db_handle handle_ = 0;

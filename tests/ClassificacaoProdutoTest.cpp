@@ -188,15 +188,18 @@ TEST_F(ClassificacaoProduto, UnitsAndBrandsMatchWithoutRegardToCase) {
     EXPECT_TRUE(IsNull(marca[3]));
 }
 
-TEST_F(ClassificacaoProduto, AUnitOfAFixedWidthColumnIsFoundWithoutItsPad) {
-    // CHAR(3) stores 'UN' as 'UN ': the pad is no part of the value, so both products find it.
+// Texts that differ only by blanks at their end are equal, as the destination compares them: in a
+// fixed-width column ('UN' stored as 'UN ') and in a variable-width one ("BASICA " finds 'BASICA').
+TEST_F(ClassificacaoProduto, TextsThatDifferOnlyByTrailingBlanksFindOneRow) {
     Redeclare("SCA_UNIDADE", "UNI_CODIGO", "CHAR(3)");
     Padrao();
+    Colecao("2", "BASICA ");
+    Colecao("3", "basica  ");
     Kelmor().Exec(
         "INSERT INTO SCA_UNIDADE (UNI_PK_UNIDADE, UNI_CODIGO, UNI_DESCRICAO) VALUES (4, 'UN', 'UNIDADE')");
     Produto("C1", {});
-    Produto("C2", {.unidade = "KG"});
-    Produto("C3", {.unidade = "KG"});
+    Produto("C2", {.unidade = "KG", .colecao = "2"});
+    Produto("C3", {.unidade = "KG", .colecao = "3"});
     Unidade("KG", QString("QUILO"));
     RunProducts();
     for (const ShownBox& b : boxes)
@@ -208,6 +211,10 @@ TEST_F(ClassificacaoProduto, AUnitOfAFixedWidthColumnIsFoundWithoutItsPad) {
     EXPECT_EQ(Keys("C1")[3], 4);
     EXPECT_EQ(Keys("C2")[3], Keys("C3")[3]); // a unit the run created is found again as well
     EXPECT_EQ(Kelmor().Count("SCA_UNIDADE"), 2);
+    // One brand, stored as the first product gave it, serves all three collections.
+    EXPECT_EQ(Kelmor().Lines("SELECT MAR_PK_MARCA, MAR_DESCRICAO FROM SCA_MARCA"), QStringList{"1|BASICA"});
+    EXPECT_EQ(Keys("C2")[2], 1);
+    EXPECT_EQ(Keys("C3")[2], 1);
 }
 
 TEST_F(ClassificacaoProduto, AFailingLookupFailsOnlyItsProduct) {

@@ -114,6 +114,15 @@ TEST_F(Janela, ShowConnectsBothFilesBesideTheExecutableAndTheGridsShowTheSource)
     EXPECT_EQ(f.DB_DESTINO.DatabaseName, KelmorPath());
     EXPECT_EQ(f.DB_ORIGEM.DatabaseName, LojaPath());
     EXPECT_TRUE(boxes.empty());
+    // The legacy file is only read: its attachment collects no garbage, the destination's does.
+    for (auto [db, tr, collects] :
+         {std::tuple{&f.DB_ORIGEM, &f.TR_ORIGEM, 0}, {&f.DB_DESTINO, &f.TR_DESTINO, 1}}) {
+        TIBQuery q("QR_GC", *db, *tr);
+        q.SetSQL("SELECT MON$GARBAGE_COLLECTION FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = "
+                 "CURRENT_CONNECTION");
+        q.Open();
+        EXPECT_EQ(q.Fields()[0]->AsInteger(), collects) << db->Name().toStdString();
+    }
     OnlySteps({f.chk_Funcionarios});
     Run();
     QApplication::processEvents();
