@@ -81,9 +81,11 @@ void TIBDatabase::Execute(FbStatement& st, TIBTransaction& tr, std::span<const T
 
 namespace {
 // RDB$DEPENDENCIES' kinds of object.
-constexpr int64_t kView = 1, kTrigger = 2, kProcedure = 5, kFunction = 15, kPackage = 18, kPackageBody = 19;
+constexpr int64_t kRelation = 0, kView = 1, kTrigger = 2, kProcedure = 5, kFunction = 15, kPackage = 18,
+                  kPackageBody = 19;
 
-bool IsRoutine(int64_t kind) {
+// What a trigger may write or call through: views and routines.
+bool IsFollowed(int64_t kind) {
     return kind == kView || kind == kProcedure || kind == kFunction || kind == kPackage ||
            kind == kPackageBody;
 }
@@ -114,10 +116,32 @@ bool TIBDatabase::ActiveUserTrigger(const char* column, const QString& name, TIB
                  tr, named);
 }
 
+bool TIBDatabase::RoutineRunsDynamicSql(const QString& name, int64_t kind, TIBTransaction& tr) {
+    const TValue named[] = {name};
+    switch (kind) {
+    case kProcedure:
+        return Count("SELECT COUNT(*) FROM RDB$PROCEDURES P WHERE P.RDB$PROCEDURE_NAME = ? AND "
+                     "P.RDB$PACKAGE_NAME IS NULL AND " +
+                         RunsDynamicSql("P.RDB$PROCEDURE_SOURCE"),
+                     tr, named);
+    case kFunction: // an external function of the old kind runs no SQL
+        return Count("SELECT COUNT(*) FROM RDB$FUNCTIONS F WHERE F.RDB$FUNCTION_NAME = ? AND "
+                     "F.RDB$PACKAGE_NAME IS NULL AND COALESCE(F.RDB$LEGACY_FLAG, 0) = 0 AND " +
+                         RunsDynamicSql("F.RDB$FUNCTION_SOURCE"),
+                     tr, named);
+    case kPackageBody:
+        return Count("SELECT COUNT(*) FROM RDB$PACKAGES P WHERE P.RDB$PACKAGE_NAME = ? AND " +
+                         RunsDynamicSql("P.RDB$PACKAGE_BODY_SOURCE"),
+                     tr, named);
+    default: // a view has no body of its own; what its columns call is followed from it
+        return false;
+    }
+}
+
 bool TIBDatabase::TriggersRunDynamicSql(TIBTransaction& tr) {
     if (dynamicSql_) return *dynamicSql_;
-    // From every active user trigger, through whatever it calls: procedures, functions and packages,
-    // each of which may call more. A packaged routine is called under its package's name.
+    // From every active user trigger, through whatever it calls: views, procedures, functions and
+    // packages, each of which may call more. A packaged routine is called under its package's name.
     FbStatement& triggers =
         Prepare("SELECT TRIM(T.RDB$TRIGGER_NAME), IIF(" + RunsDynamicSql("T.RDB$TRIGGER_SOURCE") +
                     ", 1, 0) FROM RDB$TRIGGERS T WHERE COALESCE(T.RDB$SYSTEM_FLAG, 0) = 0 AND "
@@ -131,20 +155,19 @@ bool TIBDatabase::TriggersRunDynamicSql(TIBTransaction& tr) {
         pending.push_back(std::get<QString>(row[0]));
         dynamic = dynamic || std::get<int64_t>(row[1]) != 0;
     }
+    FbStatement& called =
+        Prepare("SELECT TRIM(D.RDB$DEPENDED_ON_NAME), D.RDB$DEPENDED_ON_TYPE, TRIM(D.RDB$PACKAGE_NAME) "
+                "FROM RDB$DEPENDENCIES D WHERE D.RDB$DEPENDENT_NAME = ?",
+                tr);
     QSet<QString> seen;
     while (!dynamic && !pending.empty()) {
-        const QString name = pending.back();
+        const TValue of[] = {pending.back()};
         pending.pop_back();
-        FbStatement& called =
-            Prepare("SELECT TRIM(D.RDB$DEPENDED_ON_NAME), D.RDB$DEPENDED_ON_TYPE, TRIM(D.RDB$PACKAGE_NAME) "
-                    "FROM RDB$DEPENDENCIES D WHERE D.RDB$DEPENDENT_NAME = ?",
-                    tr);
-        const TValue of[] = {name};
         Execute(called, tr, of);
         std::vector<std::pair<QString, int64_t>> routines;
         while (called.Fetch(row)) {
             const int64_t kind = std::get<int64_t>(row[1]);
-            if (!IsRoutine(kind)) continue;
+            if (!IsFollowed(kind)) continue;
             if (!IsNull(row[2])) // a packaged routine: its package's body holds it
                 routines.emplace_back(std::get<QString>(row[2]), kPackageBody);
             else
@@ -154,23 +177,7 @@ bool TIBDatabase::TriggersRunDynamicSql(TIBTransaction& tr) {
             const QString key = QString::number(kind) + ':' + routine;
             if (seen.contains(key)) continue;
             seen.insert(key);
-            const TValue named[] = {routine};
-            if (kind == kView) // a view runs what its columns call
-                dynamic = false;
-            else if (kind == kProcedure)
-                dynamic = Count("SELECT COUNT(*) FROM RDB$PROCEDURES P WHERE P.RDB$PROCEDURE_NAME = ? AND "
-                                "P.RDB$PACKAGE_NAME IS NULL AND " +
-                                    RunsDynamicSql("P.RDB$PROCEDURE_SOURCE"),
-                                tr, named);
-            else if (kind == kFunction) // an external function of the old kind runs no SQL
-                dynamic = Count("SELECT COUNT(*) FROM RDB$FUNCTIONS F WHERE F.RDB$FUNCTION_NAME = ? AND "
-                                "F.RDB$PACKAGE_NAME IS NULL AND COALESCE(F.RDB$LEGACY_FLAG, 0) = 0 AND " +
-                                    RunsDynamicSql("F.RDB$FUNCTION_SOURCE"),
-                                tr, named);
-            else
-                dynamic = Count("SELECT COUNT(*) FROM RDB$PACKAGES P WHERE P.RDB$PACKAGE_NAME = ? AND " +
-                                    RunsDynamicSql("P.RDB$PACKAGE_BODY_SOURCE"),
-                                tr, named);
+            dynamic = RoutineRunsDynamicSql(routine, kind, tr);
             if (dynamic) break;
             pending.push_back(routine);
         }
@@ -194,7 +201,7 @@ bool TIBDatabase::WrittenByTriggers(const QString& table, TIBTransaction& tr) {
     FbStatement& packageUsers = Prepare("SELECT TRIM(D.RDB$DEPENDENT_NAME), D.RDB$DEPENDENT_TYPE FROM "
                                         "RDB$DEPENDENCIES D WHERE D.RDB$PACKAGE_NAME = ?",
                                         tr);
-    std::vector<std::pair<QString, int64_t>> pending{{table, 0}};
+    std::vector<std::pair<QString, int64_t>> pending{{table, kRelation}};
     QSet<QString> seen;
     while (!pending.empty()) {
         const auto [name, kind] = pending.back();
@@ -210,7 +217,7 @@ bool TIBDatabase::WrittenByTriggers(const QString& table, TIBTransaction& tr) {
             if (dependantKind == kTrigger && ActiveUserTrigger("RDB$TRIGGER_NAME", dependant, tr))
                 return true;
             const QString key = QString::number(dependantKind) + ':' + dependant;
-            if (IsRoutine(dependantKind) && !seen.contains(key)) {
+            if (IsFollowed(dependantKind) && !seen.contains(key)) {
                 seen.insert(key);
                 pending.emplace_back(dependant, dependantKind);
             }

@@ -99,6 +99,8 @@ private:
     bool ActiveUserTrigger(const char* column, const QString& name, TIBTransaction& tr);
     // Whether an active user trigger can reach EXECUTE STATEMENT; asked once a job.
     bool TriggersRunDynamicSql(TIBTransaction& tr);
+    // Whether the body of a procedure, function or package runs dynamic SQL, or is not kept.
+    bool RoutineRunsDynamicSql(const QString& name, int64_t kind, TIBTransaction& tr);
 
     QString name_;
     FbAttachment attachment_;
