@@ -2,8 +2,6 @@
 
 #include "Errors.h"
 
-#include <QSet>
-
 #include <algorithm>
 
 TIBDatabase::TIBDatabase(QString name) : name_(std::move(name)) {}
@@ -44,7 +42,7 @@ void TIBDatabase::Close() {
     for (auto& [owner, close] : closeHandlers_)
         close();
     statements_.clear();
-    dynamicSql_.reset();
+    triggers_.reset();
     std::exception_ptr failure;
     for (TIBTransaction* tr : transactions_) {
         if (!tr->InTransaction()) continue;
@@ -106,16 +104,6 @@ bool TIBDatabase::Count(const QString& sql, TIBTransaction& tr, std::span<const 
     return found;
 }
 
-bool TIBDatabase::ActiveUserTrigger(const char* column, const QString& name, TIBTransaction& tr) {
-    // The triggers of CHECK and foreign-key constraints are the system's and write nothing of their
-    // own.
-    const TValue named[] = {name};
-    return Count(QString("SELECT COUNT(*) FROM RDB$TRIGGERS T WHERE T.%1 = ? AND "
-                         "COALESCE(T.RDB$SYSTEM_FLAG, 0) = 0 AND COALESCE(T.RDB$TRIGGER_INACTIVE, 0) = 0")
-                     .arg(QLatin1String(column)),
-                 tr, named);
-}
-
 bool TIBDatabase::RoutineRunsDynamicSql(const QString& name, int64_t kind, TIBTransaction& tr) {
     const TValue named[] = {name};
     switch (kind) {
@@ -138,29 +126,34 @@ bool TIBDatabase::RoutineRunsDynamicSql(const QString& name, int64_t kind, TIBTr
     }
 }
 
-bool TIBDatabase::TriggersRunDynamicSql(TIBTransaction& tr) {
-    if (dynamicSql_) return *dynamicSql_;
-    // From every active user trigger, through whatever it calls: views, procedures, functions and
-    // packages, each of which may call more. A packaged routine is called under its package's name.
+const TIBDatabase::Triggers& TIBDatabase::ActiveTriggers(TIBTransaction& tr) {
+    if (triggers_) return *triggers_;
+    // Every active user trigger (the triggers of CHECK and foreign-key constraints are the
+    // system's and write nothing of their own) and the table it is defined on, if any.
+    Triggers found;
     FbStatement& triggers =
-        Prepare("SELECT TRIM(T.RDB$TRIGGER_NAME), IIF(" + RunsDynamicSql("T.RDB$TRIGGER_SOURCE") +
+        Prepare("SELECT TRIM(T.RDB$TRIGGER_NAME), TRIM(T.RDB$RELATION_NAME), IIF(" +
+                    RunsDynamicSql("T.RDB$TRIGGER_SOURCE") +
                     ", 1, 0) FROM RDB$TRIGGERS T WHERE COALESCE(T.RDB$SYSTEM_FLAG, 0) = 0 AND "
                     "COALESCE(T.RDB$TRIGGER_INACTIVE, 0) = 0",
                 tr);
     Execute(triggers, tr, {});
     std::vector<QString> pending;
-    bool dynamic = false;
     std::vector<TValue> row;
     while (triggers.Fetch(row)) {
+        found.names.insert(std::get<QString>(row[0]));
+        if (!IsNull(row[1])) found.tables.insert(std::get<QString>(row[1]));
+        found.dynamicSql = found.dynamicSql || std::get<int64_t>(row[2]) != 0;
         pending.push_back(std::get<QString>(row[0]));
-        dynamic = dynamic || std::get<int64_t>(row[1]) != 0;
     }
+    // Dynamic SQL may also lie in what a trigger calls: views, procedures, functions and packages,
+    // each of which may call more. A packaged routine is called under its package's name.
     FbStatement& called =
         Prepare("SELECT TRIM(D.RDB$DEPENDED_ON_NAME), D.RDB$DEPENDED_ON_TYPE, TRIM(D.RDB$PACKAGE_NAME) "
                 "FROM RDB$DEPENDENCIES D WHERE D.RDB$DEPENDENT_NAME = ?",
                 tr);
     QSet<QString> seen;
-    while (!dynamic && !pending.empty()) {
+    while (!found.dynamicSql && !pending.empty()) {
         const TValue of[] = {pending.back()};
         pending.pop_back();
         Execute(called, tr, of);
@@ -177,19 +170,20 @@ bool TIBDatabase::TriggersRunDynamicSql(TIBTransaction& tr) {
             const QString key = QString::number(kind) + ':' + routine;
             if (seen.contains(key)) continue;
             seen.insert(key);
-            dynamic = RoutineRunsDynamicSql(routine, kind, tr);
-            if (dynamic) break;
+            found.dynamicSql = RoutineRunsDynamicSql(routine, kind, tr);
+            if (found.dynamicSql) break;
             pending.push_back(routine);
         }
     }
-    dynamicSql_ = dynamic;
-    return dynamic;
+    triggers_ = std::move(found);
+    return *triggers_;
 }
 
 bool TIBDatabase::WrittenByTriggers(const QString& table, TIBTransaction& tr) {
+    const Triggers& active = ActiveTriggers(tr);
     // Dynamic SQL leaves no dependency behind: a trigger that can reach it may write any table.
-    if (TriggersRunDynamicSql(tr)) return true;
-    if (ActiveUserTrigger("RDB$RELATION_NAME", table, tr)) return true;
+    if (active.dynamicSql || active.tables.contains(table)) return true;
+    if (active.names.isEmpty()) return false;
     // A trigger that names the table, or a view over it, or calls what does: views (of views),
     // procedures, functions and packages are followed to the end. A package's routines are named
     // by their callers under the package. What names the table may only read it; it is taken as
@@ -214,8 +208,7 @@ bool TIBDatabase::WrittenByTriggers(const QString& table, TIBTransaction& tr) {
         while (st.Fetch(row))
             dependants.emplace_back(std::get<QString>(row[0]), std::get<int64_t>(row[1]));
         for (const auto& [dependant, dependantKind] : dependants) {
-            if (dependantKind == kTrigger && ActiveUserTrigger("RDB$TRIGGER_NAME", dependant, tr))
-                return true;
+            if (dependantKind == kTrigger && active.names.contains(dependant)) return true;
             const QString key = QString::number(dependantKind) + ':' + dependant;
             if (IsFollowed(dependantKind) && !seen.contains(key)) {
                 seen.insert(key);

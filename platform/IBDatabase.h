@@ -5,6 +5,7 @@
 #include "Firebird.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -86,7 +87,7 @@ public:
     // Every component lets go of the rows it holds of the destination's tables and reads them
     // anew when next used: between jobs the destination's own triggers may have written rows.
     void ReleaseHeldRows() {
-        dynamicSql_.reset();
+        triggers_.reset();
         TableChanged(QString());
     }
     void AddTransaction(TIBTransaction* tr) { transactions_.push_back(tr); }
@@ -96,9 +97,13 @@ private:
     QString Param(const QString& key) const;
     // Whether a statement's first column, a count, is above zero.
     bool Count(const QString& sql, TIBTransaction& tr, std::span<const TValue> params);
-    bool ActiveUserTrigger(const char* column, const QString& name, TIBTransaction& tr);
-    // Whether an active user trigger can reach EXECUTE STATEMENT; asked once a job.
-    bool TriggersRunDynamicSql(TIBTransaction& tr);
+    // The destination's active user triggers, read once a job.
+    struct Triggers {
+        QSet<QString> names;
+        QSet<QString> tables;    // the tables they are defined on
+        bool dynamicSql = false; // one of them can reach EXECUTE STATEMENT
+    };
+    const Triggers& ActiveTriggers(TIBTransaction& tr);
     // Whether the body of a procedure, function or package runs dynamic SQL, or is not kept.
     bool RoutineRunsDynamicSql(const QString& name, int64_t kind, TIBTransaction& tr);
 
@@ -110,7 +115,7 @@ private:
     std::vector<TTableWriteListener*> writeListeners_;
     QHash<QString, std::shared_ptr<FbStatement>> statements_;
     TStatementObserver* observer_ = nullptr;
-    std::optional<bool> dynamicSql_;
+    std::optional<Triggers> triggers_;
 };
 
 class TIBTransaction {
