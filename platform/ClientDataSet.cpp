@@ -128,7 +128,7 @@ void TClientDataSet::ApplyChange(const Change& c) {
     if (!c.inserted) params.insert(params.end(), c.oldKey.begin(), c.oldKey.end());
     FbStatement& st = db_.Prepare(statement.sql, tr_);
     try {
-        db_.Execute(st, tr_, params);
+        db_.ExecuteWrite(st, tr_, params, table_, c.inserted ? TWriteKind::Insert : TWriteKind::Update);
     } catch (const EParameterRangeError& e) {
         // The statement knows its parameters by position: set columns first, then the key.
         throw e.ForColumn((statement.columns + keyFields_).value(e.Index()));

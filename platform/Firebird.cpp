@@ -70,6 +70,44 @@ void FbAttachment::Detach() {
     CheckStatus(st);
 }
 
+std::unordered_map<int, uint64_t> FbAttachment::WriteCounts() {
+    static const char items[] = {isc_info_insert_count, isc_info_update_count, isc_info_delete_count,
+                                 isc_info_end};
+    std::vector<char> buffer(8192);
+    for (;;) {
+        ISC_STATUS_ARRAY st;
+        isc_database_info(st, &handle_, static_cast<short>(sizeof items), items,
+                          static_cast<short>(buffer.size()), buffer.data());
+        CheckStatus(st);
+        std::unordered_map<int, uint64_t> counts;
+        const char* p = buffer.data();
+        const char* end = p + buffer.size();
+        bool truncated = false;
+        while (p < end && *p != isc_info_end) {
+            const char item = *p++;
+            if (item == isc_info_truncated || end - p < 2) {
+                truncated = true;
+                break;
+            }
+            const int length = static_cast<int>(isc_vax_integer(p, 2));
+            p += 2;
+            if (end - p < length) {
+                truncated = true;
+                break;
+            }
+            // Pairs of a 2-byte relation id and a 4-byte count.
+            for (int i = 0; i + 6 <= length; i += 6)
+                counts[static_cast<int>(isc_vax_integer(p + i, 2))] +=
+                    static_cast<uint32_t>(isc_vax_integer(p + i + 2, 4));
+            p += length;
+        }
+        if (!truncated) return counts;
+        if (buffer.size() >= 32000)
+            throw EIBError("The database's write counts do not fit their buffer", 0, 0);
+        buffer.resize(32000); // the most a call can take
+    }
+}
+
 // --- transaction ------------------------------------------------------------------------------
 
 FbTransaction::~FbTransaction() {

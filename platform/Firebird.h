@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <unordered_map>
 #include <vector>
 
 // A parameter value that does not fit the variable the server described for it. A statement knows
@@ -47,6 +48,10 @@ public:
     void Detach();
     bool Attached() const { return handle_ != 0; }
     isc_db_handle* Handle() { return &handle_; }
+    // How many inserts, updates and deletes this attachment has made in each table since it
+    // attached (by relation id), its triggers and their dynamic SQL included. The counts only
+    // grow: an unchanged count means the table was not written.
+    std::unordered_map<int, uint64_t> WriteCounts();
 
     // Creates a database file of that SQL dialect and leaves this attachment on it.
     void Create(const QString& path, const QString& user, const QString& password, const QString& charset,

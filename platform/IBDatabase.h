@@ -8,10 +8,12 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <span>
+#include <unordered_map>
 #include <vector>
 
 class TIBTransaction;
@@ -24,6 +26,9 @@ public:
     virtual void Committed(bool retaining) = 0;
 };
 
+// The kinds of write a trigger fires on.
+enum class TWriteKind { Insert = 1, Update = 2, Delete = 3 };
+
 // Told of the writes made through this connection, so that what a component holds in memory of a
 // table stays what the database holds.
 class TTableWriteListener {
@@ -34,6 +39,9 @@ public:
                              std::span<const TValue> values) = 0;
     // Rows of the table changed in a way not told in detail; an empty name: any table may have.
     virtual void TableChanged(const QString& table) = 0;
+    // The destination's own triggers wrote rows of the table (an empty name: may have written any
+    // table) that no component of this connection wrote.
+    virtual void TableOutOfDate(const QString& table) = 0;
 };
 
 class TIBDatabase {
@@ -66,10 +74,18 @@ public:
     // Runs a prepared statement, telling the observer first.
     void Execute(FbStatement& st, TIBTransaction& tr, std::span<const TValue> params);
 
-    // Whether an active user trigger is defined on the table or names it, itself or through the
-    // views, procedures, functions and packages it reaches, or whether any trigger can reach
-    // dynamic SQL: rows of the table may appear, or change, that no component of this connection
-    // wrote.
+    // Runs a prepared insert, update or delete of the table. The triggers it fires that may write
+    // other rows are watched: the tables they wrote are told to the listeners as out of date.
+    void ExecuteWrite(FbStatement& st, TIBTransaction& tr, std::span<const TValue> params,
+                      const QString& table, TWriteKind kind);
+    // Runs a commit of the transaction, watching the database's triggers on commit and on
+    // transaction start alike.
+    void ExecuteCommit(TIBTransaction& tr, const std::function<void()>& commit);
+
+    // Whether an active user trigger may write rows of the table other than the one it fires for:
+    // one that names the table in a statement (reading counts as writing), itself or through the
+    // views, procedures, functions and packages it reaches, or any trigger that can reach dynamic
+    // SQL. A trigger that only changes its own row (NEW.column) does not write its table.
     bool WrittenByTriggers(const QString& table, TIBTransaction& tr);
 
     void SetObserver(TStatementObserver* o) { observer_ = o; }
@@ -97,15 +113,29 @@ private:
     QString Param(const QString& key) const;
     // Whether a statement's first column, a count, is above zero.
     bool Count(const QString& sql, TIBTransaction& tr, std::span<const TValue> params);
+    // What the triggers a write fires may write besides its own rows.
+    enum class TReach {
+        None,    // only the row they fire for
+        Tables,  // other rows, through this attachment: its write counts tell which tables
+        Unknown, // through another attachment too (an external data source, another user, a body
+                 // not kept): any table, unseen
+    };
     // The destination's active user triggers, read once a job.
     struct Triggers {
-        QSet<QString> names;
-        QSet<QString> tables;    // the tables they are defined on
-        bool dynamicSql = false; // one of them can reach EXECUTE STATEMENT
+        // Per table, the reach of what fires on each kind of write (indexed by TWriteKind).
+        QHash<QString, std::array<TReach, 4>> onTable;
+        TReach onCommit = TReach::None;  // database triggers on transaction start and commit
+        QHash<QString, QString> tableOf; // the table each trigger is defined on ("" for none)
+        bool dynamicSql = false;         // one of them can reach dynamic SQL: any table
+        QHash<int, QString> relations;   // names by relation id, for the write counts
     };
     const Triggers& ActiveTriggers(TIBTransaction& tr);
-    // Whether the body of a procedure, function or package runs dynamic SQL, or is not kept.
-    bool RoutineRunsDynamicSql(const QString& name, int64_t kind, TIBTransaction& tr);
+    class ReachWalk;
+    // Runs a write or commit; afterwards every table it wrote beyond `own` rows of `table` is out
+    // of date.
+    void Watch(TReach reach, const QString& table, const std::function<long()>& run);
+    void ReportWrites(const std::unordered_map<int, uint64_t>& before, const QString& table, long own);
+    void TableOutOfDate(const QString& table);
 
     QString name_;
     FbAttachment attachment_;

@@ -1,19 +1,30 @@
 #include "IBTable.h"
 
+#include "Errors.h"
 #include "Text.h"
 #include "ValueText.h"
 
 #include <algorithm>
+#include <chrono>
+
+namespace {
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+} // namespace
 
 TIBTable::TIBTable(const TTableDef& def, TIBDatabase& db, TIBTransaction& tr)
     : TDataSet(QString::fromLatin1(def.name)), db_(db), tr_(tr), table_(QString::fromLatin1(def.table)) {
     DefineFields(def.fields);
     for (const QString& k : SplitKeyFields(QString::fromLatin1(def.primaryKey)))
         pk_.push_back(FieldByName(k).Index());
-    db_.AddCloseHandler(this, [this] {
-        Close();
-        triggers_.reset(); // another file may be opened next
-    });
+    QStringList cols, order;
+    for (const auto& f : Fields())
+        cols << f->FieldName();
+    for (int k : pk_)
+        order << Fields()[k]->FieldName();
+    selectAll_ = QString("SELECT %1 FROM %2").arg(cols.join(", "), table_);
+    db_.AddCloseHandler(this, [this] { Close(); });
     db_.AddWriteListener(this);
 }
 
@@ -22,27 +33,36 @@ TIBTable::~TIBTable() {
     db_.RemoveCloseHandler(this);
 }
 
-void TIBTable::RowInserted(const QString&, const QStringList&, std::span<const TValue>) {
-    stale_ = stale_ || triggers_.value_or(false);
+void TIBTable::RowInserted(const QString& table, const QStringList& columns, std::span<const TValue> values) {
+    // Its own posts are held already; a row another component inserted is read back.
+    if (posting_ || !Active() || table.compare(table_, Qt::CaseInsensitive) != 0) return;
+    TRow row;
+    if (ReadBack(columns, values, row))
+        Hold(std::move(row));
+    else
+        TableChanged(table_);
 }
 
 void TIBTable::TableChanged(const QString& table) {
-    stale_ = stale_ || triggers_.value_or(false);
-    if (table.isEmpty()) triggers_.reset(); // the end of a job: the destination is asked anew
     // A row being filled stays: it is the caller's, and closing would lose it.
     if (State() != TDataSetState::dsBrowse) return;
     if (table.isEmpty() || table.compare(table_, Qt::CaseInsensitive) == 0) Close();
 }
 
+void TIBTable::TableOutOfDate(const QString& table) {
+    if (!Active() || outOfDate_) return;
+    if (!table.isEmpty() && table.compare(table_, Qt::CaseInsensitive) != 0) return;
+    outOfDate_ = true;
+    askedSeconds_ = 0;
+}
+
 void TIBTable::DoOpen() {
-    QStringList cols, order;
-    for (const auto& f : Fields())
-        cols << f->FieldName();
+    const auto start = std::chrono::steady_clock::now();
+    QStringList order;
     for (int k : pk_)
         order << Fields()[k]->FieldName();
-    QString sql = QString("SELECT %1 FROM %2 ORDER BY %3").arg(cols.join(", "), table_, order.join(", "));
     db_.EnsureConnected();
-    FbStatement& st = db_.Prepare(sql, tr_);
+    FbStatement& st = db_.Prepare(selectAll_ + " ORDER BY " + order.join(", "), tr_);
     db_.Execute(st, tr_, {});
     TRow fetched;
     while (st.Fetch(fetched)) {
@@ -52,12 +72,13 @@ void TIBTable::DoOpen() {
         rows_.push_back(std::move(row));
     }
     indexes_.clear();
-    if (!triggers_) triggers_ = db_.WrittenByTriggers(table_, tr_);
-    stale_ = false;
+    outOfDate_ = false;
+    readSeconds_ = SecondsSince(start);
 }
 
 void TIBTable::DoClose() {
     indexes_.clear();
+    outOfDate_ = false;
 }
 
 bool TIBTable::PkLess(const TRow& a, const TRow& b) const {
@@ -101,7 +122,8 @@ TIBTable::Index& TIBTable::IndexFor(const std::vector<int>& fields, bool caseIns
 bool TIBTable::Locate(const QString& keyFields, const std::vector<TValue>& values, TLocateOptions options) {
     Open();
     SettlePending();
-    if (stale_) { // what the triggers wrote is read now
+    // Out of date: ask the destination, until asking has cost what reading it all again does.
+    if (outOfDate_ && askedSeconds_ >= readSeconds_) {
         Close();
         Open();
     }
@@ -121,11 +143,97 @@ bool TIBTable::Locate(const QString& keyFields, const std::vector<TValue>& value
         }
         probe[fields[i]] = v;
     }
+    if (outOfDate_) {
+        const auto start = std::chrono::steady_clock::now();
+        const bool found = LocateInDatabase(fields, probe, options & loCaseInsensitive);
+        askedSeconds_ += SecondsSince(start);
+        return found;
+    }
     Index& ix = IndexFor(fields, options & loCaseInsensitive);
     auto it = ix.rows.find(RowKey(ix, probe));
     if (it == ix.rows.end()) return false;
     SetCurrent(it->second);
     return true;
+}
+
+bool TIBTable::LocateInDatabase(const std::vector<int>& fields, const TRow& probe, bool caseInsensitive) {
+    QStringList where, order;
+    std::vector<TValue> params;
+    for (int f : fields) {
+        const TField& field = *Fields()[f];
+        const TValue v = Comparable(probe[f]);
+        if (IsNull(v)) {
+            where << field.FieldName() + " IS NULL";
+            continue;
+        }
+        // A text longer than the column equals none of its values (the statement would refuse it).
+        const auto text = std::get_if<QString>(&v);
+        if (text && field.Size() > 0 && text->size() > field.Size()) return false;
+        where << (text && caseInsensitive ? "UPPER(" + field.FieldName() + ") = UPPER(?)"
+                                          : field.FieldName() + " = ?");
+        params.push_back(v);
+    }
+    for (int k : pk_)
+        order << Fields()[k]->FieldName();
+    FbStatement& st = db_.Prepare(
+        QString("%1 WHERE %2 ORDER BY %3").arg(selectAll_, where.join(" AND "), order.join(", ")), tr_);
+    db_.Execute(st, tr_, params);
+    // The first row in key order that equals the probe as held rows compare.
+    const Index wanted{fields, caseInsensitive, {}};
+    const QString key = RowKey(wanted, probe);
+    TRow fetched;
+    while (st.Fetch(fetched)) {
+        TRow row(Fields().size());
+        for (const auto& f : Fields())
+            row[f->Index()] = f->Store(fetched[f->Index()]);
+        if (RowKey(wanted, row) != key) continue;
+        st.CloseCursor();
+        SetCurrent(Hold(std::move(row)));
+        return true;
+    }
+    return false;
+}
+
+bool TIBTable::ReadBack(const QStringList& columns, std::span<const TValue> values, TRow& row) {
+    QStringList where;
+    std::vector<TValue> key;
+    for (int k : pk_) {
+        const QString& name = Fields()[k]->FieldName();
+        const qsizetype i = columns.indexOf(name);
+        if (i < 0) return false; // not told the key
+        where << name + " = ?";
+        key.push_back(values[static_cast<size_t>(i)]);
+    }
+    if (where.isEmpty()) return false;
+    FbStatement& st = db_.Prepare(selectAll_ + " WHERE " + where.join(" AND "), tr_);
+    db_.Execute(st, tr_, key);
+    TRow fetched;
+    if (!st.Fetch(fetched)) return false;
+    st.CloseCursor();
+    row.assign(Fields().size(), TValue{});
+    for (const auto& f : Fields())
+        row[f->Index()] = f->Store(fetched[f->Index()]);
+    return true;
+}
+
+int TIBTable::Hold(TRow row) {
+    auto pos = std::lower_bound(rows_.begin(), rows_.end(), row,
+                                [this](const TRow& a, const TRow& b) { return PkLess(a, b); });
+    const int index = static_cast<int>(pos - rows_.begin());
+    if (pos != rows_.end() && !PkLess(row, *pos)) { // the same key: the destination's row now
+        *pos = std::move(row);
+        indexes_.clear();
+        return index;
+    }
+    const bool atEnd = pos == rows_.end();
+    rows_.insert(pos, std::move(row));
+    if (atEnd && !outOfDate_) {
+        for (Index& ix : indexes_)
+            ix.rows.try_emplace(RowKey(ix, rows_[index]), index);
+    } else {
+        indexes_.clear(); // positions moved; rebuilt on the next search
+    }
+    return index;
 }
 
 int TIBTable::DoPost(TRow& row, const std::vector<char>& assigned, bool inserting) {
@@ -139,9 +247,27 @@ int TIBTable::DoPost(TRow& row, const std::vector<char>& assigned, bool insertin
             params.push_back(row[f->Index()]);
         }
     QString sql = QString("INSERT INTO %1 (%2) VALUES (%3)").arg(table_, cols.join(", "), marks.join(", "));
+    TRow stored;
     try {
         FbStatement& st = db_.Prepare(sql, tr_);
-        db_.Execute(st, tr_, params);
+        db_.ExecuteWrite(st, tr_, params, table_, TWriteKind::Insert);
+        // Held as stored: the destination's triggers and defaults have had their say. A row posted
+        // without its key is held as it was posted.
+        const bool keyGiven = !pk_.empty() && std::all_of(pk_.begin(), pk_.end(), [&](int k) {
+            return assigned[static_cast<size_t>(k)] && !IsNull(row[static_cast<size_t>(k)]);
+        });
+        if (!keyGiven)
+            stored = row;
+        else if (!ReadBack(cols, params, stored)) {
+            QStringList key;
+            for (int k : pk_)
+                key << Fields()[k]->FieldName() + " = " + ValueText(row[k]);
+            throw EDatabaseError(
+                QString("The row inserted into %1 is not found under its key %2: a trigger of "
+                        "the destination gave it another key, and the rows written after it "
+                        "would refer to a key that does not exist.")
+                    .arg(table_, key.join(", ")));
+        }
     } catch (const EParameterRangeError& e) {
         Cancel();
         throw e.ForColumn(cols.value(e.Index()));
@@ -150,17 +276,16 @@ int TIBTable::DoPost(TRow& row, const std::vector<char>& assigned, bool insertin
         Cancel();
         throw;
     }
-    auto pos = std::upper_bound(rows_.begin(), rows_.end(), row,
-                                [this](const TRow& a, const TRow& b) { return PkLess(a, b); });
-    bool atEnd = pos == rows_.end();
-    int index = static_cast<int>(pos - rows_.begin());
-    rows_.insert(pos, std::move(row));
-    if (atEnd) {
-        for (Index& ix : indexes_)
-            ix.rows.try_emplace(RowKey(ix, rows_[index]), index);
-    } else {
-        indexes_.clear(); // positions moved; rebuilt on the next search
+    const int index = Hold(std::move(stored));
+    if (db_.HasWriteListeners()) {
+        posting_ = true;
+        try {
+            db_.RowInserted(table_, cols, params);
+        } catch (...) {
+            posting_ = false;
+            throw;
+        }
+        posting_ = false;
     }
-    if (db_.HasWriteListeners()) db_.RowInserted(table_, cols, params);
     return index;
 }

@@ -1,17 +1,18 @@
 #pragma once
 // The table component: a whole destination table, held in the order of its primary key. A posted
-// row is inserted into the table at once. The embedded engine opens the destination for this
-// process alone, so the rows read at open plus the rows posted here are every row the
+// row is inserted into the table at once and read back by its key, so that what the destination's
+// own triggers and defaults made of it is held. The embedded engine opens the destination for
+// this process alone, so the rows read at open plus the rows posted here are every row the
 // transaction sees, and Locate answers from an index over them. When the connection lets go of
 // held rows (at the end of each job) or tells of other changes to the table, the component closes
-// and reads the table anew at its next use. A table that the destination's triggers write is read
-// anew at the first Locate after any write through the connection: those writes fire them.
+// and reads the table anew at its next use. When it tells that the destination's triggers wrote
+// the table, the held rows are out of date: Locate asks the destination with a statement until
+// those statements have taken as long as reading the whole table again did, and then reads it.
 
 #include "DataSet.h"
 #include "IBDatabase.h"
 
 #include <QStringList>
-#include <optional>
 #include <unordered_map>
 
 class TIBTable : public TDataSet, public TTableWriteListener {
@@ -34,6 +35,7 @@ public:
     void RowInserted(const QString& table, const QStringList& columns,
                      std::span<const TValue> values) override;
     void TableChanged(const QString& table) override;
+    void TableOutOfDate(const QString& table) override;
 
 protected:
     void DoOpen() override;
@@ -50,12 +52,21 @@ private:
     static TValue Comparable(TValue v);
     Index& IndexFor(const std::vector<int>& fields, bool caseInsensitive);
     bool PkLess(const TRow& a, const TRow& b) const;
+    // The row of this key as the destination holds it now, into `row`; false when there is none.
+    bool ReadBack(const QStringList& columns, std::span<const TValue> values, TRow& row);
+    // Holds the row in key order, in place of a held row of the same key; returns its position.
+    int Hold(TRow row);
+    // Locate through a statement, for held rows that are out of date.
+    bool LocateInDatabase(const std::vector<int>& fields, const TRow& probe, bool caseInsensitive);
 
     TIBDatabase& db_;
     TIBTransaction& tr_;
     QString table_;
     std::vector<int> pk_;
     std::vector<Index> indexes_;
-    std::optional<bool> triggers_; // the destination's triggers may write the table; asked once a job
-    bool stale_ = false;           // they may have since it was read
+    QString selectAll_;       // every column, in key order
+    bool posting_ = false;    // the insert told to the connection is this component's own
+    bool outOfDate_ = false;  // the destination's triggers wrote the table since it was read
+    double readSeconds_ = 0;  // how long the last read of the whole table took
+    double askedSeconds_ = 0; // how long the statements asked since it went out of date took
 };

@@ -5,11 +5,17 @@
 #include "Text.h"
 #include "ValueText.h"
 
+#include <chrono>
+
 namespace {
 constexpr int64_t kUnitsPerDay = 864000000; // ten-thousandths of a second
 
 QStringList Names(const char* list) {
     return SplitKeyFields(QString::fromLatin1(list));
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 } // namespace
 
@@ -117,7 +123,7 @@ void TTableIndex::Describe() {
 
     triggers_ = db_.WrittenByTriggers(table_, tr_);
     // Rows inserted later are read back by their primary key.
-    inMemory_ = exact && !primaryKey_.isEmpty() && !triggers_ && !HasUsableIndex();
+    inMemory_ = exact && !primaryKey_.isEmpty() && !HasUsableIndex();
     described_ = true;
 }
 
@@ -140,13 +146,18 @@ bool TTableIndex::HasUsableIndex() {
 void TTableIndex::Load() {
     if (!described_) Describe();
     if (!inMemory_ || loaded_) return;
+    // Out of date: the statement answers until it has cost what reading the table again does.
+    if (outOfDate_ && askedSeconds_ < loadSeconds_) return;
     Unload();
+    const auto start = std::chrono::steady_clock::now();
     FbStatement& st = db_.Prepare(selectAll_, tr_);
     db_.Execute(st, tr_, {});
     std::vector<TValue> fetched;
     while (st.Fetch(fetched))
         Append(fetched, false);
     loaded_ = true;
+    outOfDate_ = false;
+    loadSeconds_ = SecondsSince(start);
 }
 
 void TTableIndex::Unload() {
@@ -234,6 +245,7 @@ const std::vector<TTableIndex::Row>& TTableIndex::RunStatement(const std::vector
         QString part;
         if (keys_[i].kind == KeyKind::Text && !KeyPart(keys_[i], keys[i], part)) return into;
     }
+    const auto start = std::chrono::steady_clock::now();
     FbStatement& st = db_.Prepare(selectWhere_, tr_);
     db_.Execute(st, tr_, keys);
     Row row;
@@ -244,21 +256,22 @@ const std::vector<TTableIndex::Row>& TTableIndex::RunStatement(const std::vector
             break;
         }
     }
+    if (outOfDate_) askedSeconds_ += SecondsSince(start);
     return into;
 }
 
 const TTableIndex::KeyRows* TTableIndex::Held(const std::vector<TValue>& keys, QString& key) {
     static constexpr KeyRows kNoRow{-1, -1, false};
     Load();
-    if (!inMemory_) return nullptr;
+    if (!loaded_) return nullptr;
     if (!KeyOf(keys, key)) return &kNoRow;
     auto it = chains_.find(key);
     return it == chains_.end() ? &kNoRow : &it->second;
 }
 
 const std::vector<TTableIndex::Row>& TTableIndex::Asked(const QString& key, const std::vector<TValue>& keys) {
-    // No trigger writes a table held in memory: only this connection's inserts into it change the
-    // statement's answer, and they let go of what was asked.
+    // Only this connection's inserts into the table change the statement's answer, and they let go
+    // of what was asked; so does a write of the destination's triggers, which lets go of it all.
     auto [it, fresh] = asked_.try_emplace(key);
     if (fresh) RunStatement(keys, true, it->second);
     return it->second;
@@ -296,9 +309,12 @@ std::vector<const TTableIndex::Row*> TTableIndex::FindAll(const std::vector<TVal
 
 void TTableIndex::RowInserted(const QString& table, const QStringList& columns,
                               std::span<const TValue> values) {
-    if (!loaded_ || table.compare(table_, Qt::CaseInsensitive) != 0) return;
+    if (table.compare(table_, Qt::CaseInsensitive) != 0) return;
+    ++changes_;
+    if (!loaded_) return;
     asked_.clear();
     std::vector<TValue> pk;
+    QStringList named;
     for (const QString& k : primaryKey_) {
         qsizetype i = columns.indexOf(k);
         if (i < 0) { // not told the key: read the table again when next searched
@@ -306,16 +322,39 @@ void TTableIndex::RowInserted(const QString& table, const QStringList& columns,
             return;
         }
         pk.push_back(values[static_cast<size_t>(i)]);
+        named << k + " = " + ValueText(pk.back());
     }
     // Read back as stored: the column's type, its triggers and its defaults have had their say.
     FbStatement& st = db_.Prepare(selectByPk_, tr_);
     db_.Execute(st, tr_, pk);
     std::vector<TValue> fetched;
-    while (st.Fetch(fetched))
+    bool found = false;
+    while (st.Fetch(fetched)) {
         Append(fetched, true);
+        found = true;
+    }
+    if (!found)
+        throw EDatabaseError(
+            QString("The row inserted into %1 is not found under its key %2: a trigger of the "
+                    "destination gave it another key, and the rows written after it would "
+                    "refer to a key that does not exist.")
+                .arg(table_, named.join(", ")));
 }
 
 void TTableIndex::TableChanged(const QString& table) {
     if (table.isEmpty()) described_ = false; // the end of a job: the destination is asked anew
-    if (table.isEmpty() || table.compare(table_, Qt::CaseInsensitive) == 0) Unload();
+    if (table.isEmpty() || table.compare(table_, Qt::CaseInsensitive) == 0) {
+        ++changes_;
+        Unload();
+        outOfDate_ = false;
+    }
+}
+
+void TTableIndex::TableOutOfDate(const QString& table) {
+    if (!table.isEmpty() && table.compare(table_, Qt::CaseInsensitive) != 0) return;
+    ++changes_;
+    if (!loaded_) return; // what is read next is read from the destination
+    Unload();
+    outOfDate_ = true;
+    askedSeconds_ = 0;
 }

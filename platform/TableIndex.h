@@ -4,14 +4,16 @@
 // by definition. Where the destination has an active index whose first column is one of the key
 // columns, the statement runs: it is fast and exact. Only a table without such an index is
 // answered from rows held in memory, and only where memory is certain to agree: every text key
-// compares byte for byte (no collation but the binary one, no OCTETS pad), no user trigger is
-// defined on the table or writes it (through a procedure, too), and the table has a primary key to
-// read the rows this connection inserts back by. The statement of such a table scans it, and the
-// table is read by a scan too: the rows read hold the order the statement gives them. Where
-// several rows share a key and one of them was inserted afterwards, where it lies in that order is
-// the engine's to say, and the statement runs; its answer is kept until this connection next
-// writes the table. The held rows are let go when the connection says so (at the end of each job)
-// and read again at the next search.
+// compares byte for byte (no collation but the binary one, no OCTETS pad) and the table has a
+// primary key to read the rows this connection inserts back by, as its triggers made them. The
+// statement of such a table scans it, and the table is read by a scan too: the rows read hold the
+// order the statement gives them. Where several rows share a key and one of them was inserted
+// afterwards, where it lies in that order is the engine's to say, and the statement runs; its
+// answer is kept until this connection next writes the table. When the connection tells that the
+// destination's triggers wrote the table, the held rows are let go and the statement answers
+// until its runs have taken as long as the last read of the table did; then the table is read
+// again. The held rows are let go when the connection says so (at the end of each job) and read
+// again at the next search.
 
 #include "FieldDef.h"
 #include "IBDatabase.h"
@@ -41,13 +43,17 @@ public:
     int32_t Integer(const Row& row, int column) const;
     // Whether the searches may be answered from memory (false: each runs the statement).
     bool InMemory();
-    // Whether a user trigger is defined on the table or may write it: rows can appear that this
-    // connection never inserted.
+    // Whether a user trigger may write rows of the table other than the one it fires for: rows
+    // can appear that this connection never inserted.
     bool WrittenByTriggers();
+    // Counts the changes to the table this look-up was told of: an answer kept by a caller holds
+    // while the count stays the same.
+    uint64_t Changes() const { return changes_; }
 
     void RowInserted(const QString& table, const QStringList& columns,
                      std::span<const TValue> values) override;
     void TableChanged(const QString& table) override;
+    void TableOutOfDate(const QString& table) override;
 
 private:
     enum class KeyKind { Text, Exact, Date, Time, Timestamp };
@@ -92,6 +98,10 @@ private:
     bool described_ = false;
     bool inMemory_ = false;
     bool triggers_ = false;
+    bool outOfDate_ = false;  // the destination's triggers wrote the table since it was read
+    double loadSeconds_ = 0;  // how long the last read of the table took
+    double askedSeconds_ = 0; // how long the statements asked since it went out of date took
+    uint64_t changes_ = 0;
     std::vector<KeyColumn> keys_;
     QStringList primaryKey_;
     QString selectAll_;   // key and result columns of every row

@@ -62,9 +62,12 @@ void Tfrm_Importacao::MigrarItensVenda() {
     std::optional<VendaDestino> atual;
     int ordem = 0;
     std::unordered_map<QString, std::optional<ProdutoDestino>> produtos;
-    const bool lembrarProdutos = !IDX_ITEM_ALTERNATIVO.WrittenByTriggers() &&
-                                 !IDX_ITEMEMPRESA_ITEM.WrittenByTriggers() &&
-                                 !IDX_ITEMLOCAL_ITEMEMPRESA.WrittenByTriggers();
+    // The products found hold while none of their three tables is written.
+    auto mudancas = [&] {
+        return IDX_ITEM_ALTERNATIVO.Changes() + IDX_ITEMEMPRESA_ITEM.Changes() +
+               IDX_ITEMLOCAL_ITEMEMPRESA.Changes();
+    };
+    uint64_t produtosDe = mudancas();
     item.Open();
     origem.First();
     while (!origem.Eof()) {
@@ -90,9 +93,12 @@ void Tfrm_Importacao::MigrarItensVenda() {
             CodigoDaVenda("Código do estabelecimento do item", numero, legado("ITV_CODIGO_ESTAB").AsString());
         const QString alternativo = CompletarComZeros(legado("ITE_CODIGO_GEN").AsLargeInt(), 10);
         // Nothing of this step writes products, and the destination is this process's alone:
-        // unless its triggers may write them, each product of an establishment is looked up once
-        // per pass.
-        if (!lembrarProdutos) produtos.clear();
+        // unless its triggers write them, each product of an establishment is looked up once per
+        // pass.
+        if (mudancas() != produtosDe) {
+            produtos.clear();
+            produtosDe = mudancas();
+        }
         const QString chave = QString::number(empresa) + '|' + alternativo;
         auto achado = produtos.find(chave);
         if (achado == produtos.end())
