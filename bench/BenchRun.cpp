@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <algorithm>
 #include <sys/resource.h>
 
 namespace {
@@ -50,6 +51,34 @@ int64_t CountCommitted(const QString& database, const QString& sql) {
     }
     tr.Commit();
     return n;
+}
+
+QString Quoted(QString name) {
+    return '"' + name.replace('"', "\"\"") + '"';
+}
+
+// Runs the statements in one transaction and commits it.
+void ExecuteAndCommit(FbAttachment& db, const QStringList& statements) {
+    FbTransaction tr;
+    tr.Start(db);
+    for (const QString& sql : statements)
+        FbStatement(db, tr, sql).Execute(tr, {});
+    tr.Commit();
+}
+
+std::vector<TRow> SelectRows(FbAttachment& db, const QString& sql) {
+    FbTransaction tr;
+    tr.Start(db);
+    std::vector<TRow> rows;
+    {
+        FbStatement st(db, tr, sql);
+        st.Execute(tr, {});
+        TRow row;
+        while (st.Fetch(row))
+            rows.push_back(row);
+    }
+    tr.Commit();
+    return rows;
 }
 
 } // namespace
@@ -156,7 +185,6 @@ QStringList DropSecondaryIndexes(const QString& database) {
         st.CloseCursor();
         tr.Commit();
     }
-    auto quoted = [](QString name) { return '"' + name.replace('"', "\"\"") + '"'; };
     QStringList dropped;
     for (const Index& i : indexes) {
         // Each drop in a transaction of its own: a unique key's drop sees its foreign keys gone.
@@ -164,13 +192,73 @@ QStringList DropSecondaryIndexes(const QString& database) {
         tr.Start(db);
         FbStatement(db, tr,
                     i.constraint.isEmpty()
-                        ? "DROP INDEX " + quoted(i.name)
-                        : "ALTER TABLE " + quoted(i.table) + " DROP CONSTRAINT " + quoted(i.constraint))
+                        ? "DROP INDEX " + Quoted(i.name)
+                        : "ALTER TABLE " + Quoted(i.table) + " DROP CONSTRAINT " + Quoted(i.constraint))
             .Execute(tr, {});
         tr.Commit();
         dropped << i.name;
     }
     return dropped;
+}
+
+std::optional<DestinationTriggers> DestinationTriggersByName(const QString& name) {
+    if (name == "own") return DestinationTriggers::Own;
+    if (name == "audit") return DestinationTriggers::Audit;
+    return std::nullopt;
+}
+
+QStringList AddDestinationTriggers(const QString& database, DestinationTriggers triggers) {
+    FbAttachment db;
+    db.Attach(database, "SYSDBA", "masterkey", "WIN1252");
+    // Per user table, the column its trigger names: the primary key's first, else the first column
+    // that can be assigned; and whether that is a key of plain integers a generator can fill.
+    const std::vector<TRow> tables = SelectRows(
+        db, "SELECT TRIM(R.RDB$RELATION_NAME), TRIM(RF.RDB$FIELD_NAME), "
+            "IIF(K.RDB$INDEX_NAME IS NOT NULL AND F.RDB$FIELD_TYPE IN (7, 8, 16) AND F.RDB$FIELD_SCALE = 0 "
+            "AND COALESCE(F.RDB$FIELD_SUB_TYPE, 0) = 0, 1, 0) "
+            "FROM RDB$RELATIONS R "
+            "LEFT JOIN RDB$RELATION_CONSTRAINTS K ON K.RDB$RELATION_NAME = R.RDB$RELATION_NAME "
+            "AND K.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' "
+            "JOIN RDB$RELATION_FIELDS RF ON RF.RDB$RELATION_NAME = R.RDB$RELATION_NAME "
+            "JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE "
+            "WHERE R.RDB$SYSTEM_FLAG = 0 AND R.RDB$VIEW_BLR IS NULL AND RF.RDB$FIELD_NAME = COALESCE("
+            "(SELECT S.RDB$FIELD_NAME FROM RDB$INDEX_SEGMENTS S "
+            "WHERE S.RDB$INDEX_NAME = K.RDB$INDEX_NAME AND S.RDB$FIELD_POSITION = 0), "
+            "(SELECT FIRST 1 C.RDB$FIELD_NAME FROM RDB$RELATION_FIELDS C "
+            "JOIN RDB$FIELDS CF ON CF.RDB$FIELD_NAME = C.RDB$FIELD_SOURCE "
+            "WHERE C.RDB$RELATION_NAME = R.RDB$RELATION_NAME AND CF.RDB$COMPUTED_BLR IS NULL "
+            "ORDER BY C.RDB$FIELD_POSITION)) "
+            "ORDER BY 1");
+    QStringList created;
+    if (triggers == DestinationTriggers::Own) {
+        // The generator committed first, so that the triggers' bodies find it.
+        ExecuteAndCommit(db, {"CREATE SEQUENCE BENCH_GEN"});
+        QStringList ddl;
+        for (const TRow& t : tables) {
+            const QString table = std::get<QString>(t[0]);
+            const QString column = "NEW." + Quoted(std::get<QString>(t[1]));
+            const QString name = QString("BENCH_OWN_%1").arg(created.size() + 1);
+            ddl << QString("CREATE TRIGGER %1 FOR %2 ACTIVE BEFORE INSERT POSITION 0 AS BEGIN "
+                           "IF (%3 IS NULL) THEN %3 = %4; END")
+                       .arg(name, Quoted(table), column,
+                            std::get<int64_t>(t[2]) ? QString("GEN_ID(BENCH_GEN, 1)") : column);
+            created << name + " on " + table;
+        }
+        ExecuteAndCommit(db, ddl);
+        return created;
+    }
+    auto customer = std::find_if(tables.begin(), tables.end(),
+                                 [](const TRow& t) { return std::get<QString>(t[0]) == "SCA_CLIENTE"; });
+    if (customer == tables.end() || std::get<int64_t>((*customer)[2]) == 0)
+        throw Exception(database + " has no SCA_CLIENTE keyed by an integer");
+    ExecuteAndCommit(db,
+                     {"CREATE TABLE BENCH_AUDITORIA (TABELA VARCHAR(31), CHAVE BIGINT, MOMENTO TIMESTAMP)"});
+    ExecuteAndCommit(
+        db, {"CREATE TRIGGER BENCH_AUDIT_CLIENTE FOR SCA_CLIENTE ACTIVE AFTER INSERT POSITION 0 AS BEGIN "
+             "EXECUTE STATEMENT ('INSERT INTO BENCH_AUDITORIA (TABELA, CHAVE, MOMENTO) "
+             "VALUES (?, ?, CURRENT_TIMESTAMP)') ('SCA_CLIENTE', NEW." +
+             Quoted(std::get<QString>((*customer)[1])) + "); END"});
+    return {"BENCH_AUDIT_CLIENTE on SCA_CLIENTE"};
 }
 
 QStringList RunFailures(const RunFigures& run) {

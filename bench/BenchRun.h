@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -44,3 +45,17 @@ QStringList RunFailures(const RunFigures& run);
 // through its constraint when it has one (foreign keys first, as they lean on unique keys).
 // Returns the names of the indexes dropped.
 QStringList DropSecondaryIndexes(const QString& database);
+
+// Triggers a management system's destination may carry.
+enum class DestinationTriggers {
+    Own,  // on every user table, a BEFORE INSERT that touches only the row it fires for
+    Audit // an AFTER INSERT on SCA_CLIENTE that logs the new customer through dynamic SQL
+};
+std::optional<DestinationTriggers> DestinationTriggersByName(const QString& name); // own, audit
+
+// Gives the database's tables those triggers, active, and commits them. `Own` numbers them
+// BENCH_OWN_<n> and fills an integer primary key left empty from the generator BENCH_GEN it
+// creates (the program always gives its keys, so no stored value changes); `Audit` creates the
+// table BENCH_AUDITORIA, without keys, and the trigger BENCH_AUDIT_CLIENTE that inserts into it.
+// Returns the names of the triggers created, each with its table: "NAME on TABLE".
+QStringList AddDestinationTriggers(const QString& database, DestinationTriggers triggers);

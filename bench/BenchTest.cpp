@@ -443,3 +443,55 @@ TEST(BenchPiso, BareDestinationKeepsOnlyItsPrimaryKeys) {
     EXPECT_TRUE(db.Texts(other).isEmpty()) << db.Texts(other).join(' ').toStdString();
     EXPECT_GE(keys.size(), 29);
 }
+
+// Either variant's triggers stand active on the tables it names and behave as a management
+// system's would: an empty integer key filled from the generator and a given one kept, or the new
+// customer logged through dynamic SQL.
+TEST(BenchPiso, DestinationTriggersAreActiveAndTouchOnlyTheirOwnRowOrTheLog) {
+    QTemporaryDir dir;
+    GenerateStore(dir.path(), *ScaleByName("demo"), 1);
+    const struct {
+        DestinationTriggers kind;
+        QStringList inserts;
+        QStringList ones; // counts of 1 once the inserts ran
+    } cases[] = {
+        {DestinationTriggers::Own,
+         {"INSERT INTO SCA_CLIENTE (CLI_NOME) VALUES ('SEM CHAVE')",
+          "INSERT INTO SCA_CLIENTE (CLI_CODIGO, CLI_NOME) VALUES (5, 'CINCO')",
+          "INSERT INTO SCA_CODIGOBARRAS (CBA_CODIGO) VALUES ('789')"},
+         {"SELECT COUNT(*) FROM SCA_CLIENTE WHERE CLI_CODIGO = 1 AND CLI_NOME = 'SEM CHAVE'",
+          "SELECT COUNT(*) FROM SCA_CLIENTE WHERE CLI_CODIGO = 5 AND CLI_NOME = 'CINCO'",
+          "SELECT COUNT(*) FROM SCA_CODIGOBARRAS WHERE CBA_CODIGO = '789'"}},
+        {DestinationTriggers::Audit,
+         {"INSERT INTO SCA_CLIENTE (CLI_CODIGO) VALUES (7)"},
+         {"SELECT COUNT(*) FROM BENCH_AUDITORIA", "SELECT COUNT(*) FROM BENCH_AUDITORIA WHERE TABELA = "
+                                                  "'SCA_CLIENTE' AND CHAVE = 7 AND MOMENTO IS NOT NULL"}},
+    };
+    for (const auto& c : cases) {
+        const QString path = dir.path() + QString("/KELMOR_%1.FDB").arg(static_cast<int>(c.kind));
+        ASSERT_TRUE(QFile::copy(dir.path() + "/KELMOR.FDB", path));
+        QStringList expected; // table, type (1 before insert, 2 after insert), inactive
+        {
+            Sql db(path);
+            if (c.kind == DestinationTriggers::Own)
+                for (const QString& table : UserTables(db))
+                    expected << table + " 1 0";
+            else
+                expected << "SCA_CLIENTE 2 0";
+        }
+        QStringList added = AddDestinationTriggers(path, c.kind);
+        added.sort();
+        Sql db(path);
+        const QString triggers = "FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME STARTING WITH 'BENCH_' ORDER BY 1";
+        EXPECT_EQ(db.Texts("SELECT TRIM(RDB$RELATION_NAME) || ' ' || RDB$TRIGGER_TYPE || ' ' || "
+                           "COALESCE(RDB$TRIGGER_INACTIVE, 0) " +
+                           triggers),
+                  expected);
+        EXPECT_EQ(db.Texts("SELECT TRIM(RDB$TRIGGER_NAME) || ' on ' || TRIM(RDB$RELATION_NAME) " + triggers),
+                  added);
+        for (const QString& insert : c.inserts)
+            db.Exec(insert);
+        for (const QString& one : c.ones)
+            EXPECT_EQ(db.Count(one), 1) << one.toStdString();
+    }
+}

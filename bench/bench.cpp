@@ -1,7 +1,10 @@
 // The benchmark: bench --scale demo|small|medium|large --seed N --work DIR [--no-floor] [--bare]
+//                      [--triggers own|audit]
 // Generates the store into DIR, runs the real window headless on it step by step, prints what
 // each step read, wrote and took, and replays the destination's statements for the floor.
-// --bare leaves the destination only its primary keys, as a customer's may have.
+// --bare leaves the destination only its primary keys, as a customer's may have. --triggers gives
+// its tables triggers as a management system's may carry: own, a BEFORE INSERT on every table that
+// touches only its new row; audit, an AFTER INSERT on the customers that logs them by dynamic SQL.
 #include "BenchRun.h"
 #include "Errors.h"
 #include "GenerateStore.h"
@@ -16,7 +19,8 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: bench --scale %s --seed N --work DIR [--no-floor] [--bare]\n",
+    std::fprintf(stderr,
+                 "usage: bench --scale %s --seed N --work DIR [--no-floor] [--bare] [--triggers own|audit]\n",
                  qPrintable(ScaleNames().join('|')));
     return 2;
 }
@@ -114,7 +118,7 @@ void PrintFloor(const RunFigures& run, const StatementRecorder& record, const Re
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QString scaleName, work;
+    QString scaleName, work, triggersName;
     bool seedOk = false, floor = true, bare = false;
     uint64_t seed = 0;
     const QStringList args = app.arguments();
@@ -129,10 +133,14 @@ int main(int argc, char** argv) {
             seed = args[++i].toULongLong(&seedOk);
         else if (i + 1 < args.size() && args[i] == "--work")
             work = args[++i];
+        else if (i + 1 < args.size() && args[i] == "--triggers")
+            triggersName = args[++i];
         else
             return Usage();
     }
     std::optional<Scale> scale = ScaleByName(scaleName);
+    const std::optional<DestinationTriggers> triggers = DestinationTriggersByName(triggersName);
+    if (!triggersName.isEmpty() && !triggers) return Usage();
     if (!scale || !seedOk || work.isEmpty()) return Usage();
     work = QDir(work).absolutePath();
 
@@ -140,16 +148,25 @@ int main(int argc, char** argv) {
         Print(QString("bench: scale %1, seed %2, work %3%4")
                   .arg(scale->name)
                   .arg(seed)
-                  .arg(work, bare ? ", bare destination" : ""));
+                  .arg(work, QString(bare ? ", bare destination" : "") +
+                                 (triggers ? ", triggers " + triggersName : QString())));
         QElapsedTimer timer;
         timer.start();
         StoreCounts counts = GenerateStore(work, *scale, seed);
-        // Before the copy, so that the floor runs on the same bare destination.
+        // Before the copy, so that the floor runs on the same bare destination with the same triggers.
         if (bare) {
             const QStringList dropped = DropSecondaryIndexes(work + "/KELMOR.FDB");
             Print(QString("bare destination: dropped %1 indexes: %2")
                       .arg(dropped.size())
                       .arg(dropped.join(", ")));
+        }
+        if (triggers) {
+            const QStringList added = AddDestinationTriggers(work + "/KELMOR.FDB", *triggers);
+            Print(QString("triggers %1: added %2 and %3 trigger%4: %5")
+                      .arg(triggersName, *triggers == DestinationTriggers::Own ? "generator BENCH_GEN"
+                                                                               : "table BENCH_AUDITORIA")
+                      .arg(added.size())
+                      .arg(added.size() == 1 ? "" : "s", added.join(", ")));
         }
         const QString floorCopy = work + "/KELMOR_PISO.FDB";
         QFile::remove(floorCopy);
