@@ -111,8 +111,6 @@ public:
 
 private:
     QString Param(const QString& key) const;
-    // Whether a statement's first column, a count, is above zero.
-    bool Count(const QString& sql, TIBTransaction& tr, std::span<const TValue> params);
     // What the triggers a write fires may write besides its own rows.
     enum class TReach {
         None,    // only the row they fire for
