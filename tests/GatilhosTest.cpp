@@ -23,9 +23,8 @@ const char* const kLigacoes =
     "SELECT DISTINCT ECL_CODIGO_CLIENTE, ECO_ENDERECO, BAI_NOME FROM SCA_ENDERECOCLIENTE "
     "JOIN SCA_ENDERECOCORREIO ON ECO_PK_ENDERECOCORREIO = ECL_CODIGO_END_CORREIO "
     "JOIN SCA_BAIRRO ON BAI_PK_BAIRRO = ECO_CODIGO_BAIRRO ORDER BY 1";
-// Customer 2's insert writes the neighbourhood customer 2 lives in, after customer 1 had the
-// neighbourhoods read.
-const char* const kJardim = "INSERT INTO SCA_BAIRRO (BAI_PK_BAIRRO, BAI_NOME) VALUES (900, 'JARDIM')";
+// In the cases that write a neighbourhood, customer 2's insert (or the commit after customer 1)
+// writes the one customer 2 lives in, after customer 1 had the neighbourhoods read.
 
 const Gatilho kGatilhos[] = {
     {"TrimsTheBrandItIsGiven",
@@ -56,6 +55,15 @@ const Gatilho kGatilhos[] = {
      {"CREATE TRIGGER T_CLI_AI FOR SCA_CLIENTE AFTER INSERT AS BEGIN "
       "IF (NEW.CLI_CODIGO = 2) THEN EXECUTE STATEMENT 'INSERT INTO SCA_BAIRRO (BAI_PK_BAIRRO, BAI_NOME) "
       "VALUES (900, ''JARDIM'')'; END"},
+     false,
+     {{kBairros, {"1|BAIRRO CENTRO", "900|JARDIM"}},
+      {kLigacoes, {"1|AVENIDA BRASIL|BAIRRO CENTRO", "2|RUA UM|JARDIM"}}},
+     nullptr},
+    {"ACommitWritesANeighbourhood",
+     {"CREATE TRIGGER T_COMMIT ON TRANSACTION COMMIT AS BEGIN "
+      "IF (EXISTS (SELECT 1 FROM SCA_CLIENTE WHERE CLI_CODIGO = 1) AND "
+      "NOT EXISTS (SELECT 1 FROM SCA_BAIRRO WHERE BAI_PK_BAIRRO = 900)) THEN "
+      "INSERT INTO SCA_BAIRRO (BAI_PK_BAIRRO, BAI_NOME) VALUES (900, 'JARDIM'); END"},
      false,
      {{kBairros, {"1|BAIRRO CENTRO", "900|JARDIM"}},
       {kLigacoes, {"1|AVENIDA BRASIL|BAIRRO CENTRO", "2|RUA UM|JARDIM"}}},
