@@ -59,6 +59,16 @@ const Gatilho kGatilhos[] = {
      {{kBairros, {"1|BAIRRO CENTRO", "900|JARDIM"}},
       {kLigacoes, {"1|AVENIDA BRASIL|BAIRRO CENTRO", "2|RUA UM|JARDIM"}}},
      nullptr},
+    // Dynamic SQL on another attachment would write out of this one's sight: the text alone sends
+    // every held table back to the destination.
+    {"ACustomerWritesANeighbourhoodOutOfSight",
+     {"CREATE TRIGGER T_CLI_AI FOR SCA_CLIENTE AFTER INSERT AS BEGIN /* ON EXTERNAL */ "
+      "IF (NEW.CLI_CODIGO = 2) THEN INSERT INTO SCA_BAIRRO (BAI_PK_BAIRRO, BAI_NOME) VALUES (900, 'JARDIM'); "
+      "END"},
+     false,
+     {{kBairros, {"1|BAIRRO CENTRO", "900|JARDIM"}},
+      {kLigacoes, {"1|AVENIDA BRASIL|BAIRRO CENTRO", "2|RUA UM|JARDIM"}}},
+     nullptr},
     {"ACommitWritesANeighbourhood",
      {"CREATE TRIGGER T_COMMIT ON TRANSACTION COMMIT AS BEGIN "
       "IF (EXISTS (SELECT 1 FROM SCA_CLIENTE WHERE CLI_CODIGO = 1) AND "
