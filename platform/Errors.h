@@ -27,6 +27,17 @@ class EDatabaseError : public Exception {
     using Exception::Exception;
 };
 
+// A row this connection inserted is not found under the key it gave: a trigger of the destination
+// gave it another. `key` names the key's columns and values.
+class EKeyReplacedError : public EDatabaseError {
+public:
+    EKeyReplacedError(const QString& table, const QString& key)
+        : EDatabaseError(QString("The row inserted into %1 is not found under its key %2: a trigger of the "
+                                 "destination gave it another key, and the rows written after it would refer "
+                                 "to a key that does not exist.")
+                             .arg(table, key)) {}
+};
+
 // A value outside the range of the field it is written to.
 class ERangeError : public EDatabaseError {
     using EDatabaseError::EDatabaseError;

@@ -262,11 +262,7 @@ int TIBTable::DoPost(TRow& row, const std::vector<char>& assigned, bool insertin
             QStringList key;
             for (int k : pk_)
                 key << Fields()[k]->FieldName() + " = " + ValueText(row[k]);
-            throw EDatabaseError(
-                QString("The row inserted into %1 is not found under its key %2: a trigger of "
-                        "the destination gave it another key, and the rows written after it "
-                        "would refer to a key that does not exist.")
-                    .arg(table_, key.join(", ")));
+            throw EKeyReplacedError(table_, key.join(", "));
         }
     } catch (const EParameterRangeError& e) {
         Cancel();

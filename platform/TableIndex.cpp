@@ -333,12 +333,7 @@ void TTableIndex::RowInserted(const QString& table, const QStringList& columns,
         Append(fetched, true);
         found = true;
     }
-    if (!found)
-        throw EDatabaseError(
-            QString("The row inserted into %1 is not found under its key %2: a trigger of the "
-                    "destination gave it another key, and the rows written after it would "
-                    "refer to a key that does not exist.")
-                .arg(table_, named.join(", ")));
+    if (!found) throw EKeyReplacedError(table_, named.join(", "));
 }
 
 void TTableIndex::TableChanged(const QString& table) {

@@ -24,7 +24,11 @@ const char* const kLigacoes =
     "JOIN SCA_ENDERECOCORREIO ON ECO_PK_ENDERECOCORREIO = ECL_CODIGO_END_CORREIO "
     "JOIN SCA_BAIRRO ON BAI_PK_BAIRRO = ECO_CODIGO_BAIRRO ORDER BY 1";
 // In the cases that write a neighbourhood, customer 2's insert (or the commit after customer 1)
-// writes the one customer 2 lives in, after customer 1 had the neighbourhoods read.
+// writes the one customer 2 lives in, after customer 1 had the neighbourhoods read: customer 2
+// links to it, and no second one is created.
+const std::vector<std::pair<const char*, QStringList>> kJardim = {
+    {kBairros, {"1|BAIRRO CENTRO", "900|JARDIM"}},
+    {kLigacoes, {"1|AVENIDA BRASIL|BAIRRO CENTRO", "2|RUA UM|JARDIM"}}};
 
 const Gatilho kGatilhos[] = {
     {"TrimsTheBrandItIsGiven",
@@ -48,16 +52,14 @@ const Gatilho kGatilhos[] = {
       "IF (NEW.CLI_CODIGO = 2) THEN INSERT INTO SCA_BAIRRO (BAI_PK_BAIRRO, BAI_NOME) VALUES (900, 'JARDIM'); "
       "END"},
      false,
-     {{kBairros, {"1|BAIRRO CENTRO", "900|JARDIM"}},
-      {kLigacoes, {"1|AVENIDA BRASIL|BAIRRO CENTRO", "2|RUA UM|JARDIM"}}},
+     kJardim,
      nullptr},
     {"ACustomerWritesANeighbourhoodThroughDynamicSql",
      {"CREATE TRIGGER T_CLI_AI FOR SCA_CLIENTE AFTER INSERT AS BEGIN "
       "IF (NEW.CLI_CODIGO = 2) THEN EXECUTE STATEMENT 'INSERT INTO SCA_BAIRRO (BAI_PK_BAIRRO, BAI_NOME) "
       "VALUES (900, ''JARDIM'')'; END"},
      false,
-     {{kBairros, {"1|BAIRRO CENTRO", "900|JARDIM"}},
-      {kLigacoes, {"1|AVENIDA BRASIL|BAIRRO CENTRO", "2|RUA UM|JARDIM"}}},
+     kJardim,
      nullptr},
     // Dynamic SQL on another attachment would write out of this one's sight: the text alone sends
     // every held table back to the destination.
@@ -66,8 +68,7 @@ const Gatilho kGatilhos[] = {
       "IF (NEW.CLI_CODIGO = 2) THEN INSERT INTO SCA_BAIRRO (BAI_PK_BAIRRO, BAI_NOME) VALUES (900, 'JARDIM'); "
       "END"},
      false,
-     {{kBairros, {"1|BAIRRO CENTRO", "900|JARDIM"}},
-      {kLigacoes, {"1|AVENIDA BRASIL|BAIRRO CENTRO", "2|RUA UM|JARDIM"}}},
+     kJardim,
      nullptr},
     {"ACommitWritesANeighbourhood",
      {"CREATE TRIGGER T_COMMIT ON TRANSACTION COMMIT AS BEGIN "
@@ -75,8 +76,7 @@ const Gatilho kGatilhos[] = {
       "NOT EXISTS (SELECT 1 FROM SCA_BAIRRO WHERE BAI_PK_BAIRRO = 900)) THEN "
       "INSERT INTO SCA_BAIRRO (BAI_PK_BAIRRO, BAI_NOME) VALUES (900, 'JARDIM'); END"},
      false,
-     {{kBairros, {"1|BAIRRO CENTRO", "900|JARDIM"}},
-      {kLigacoes, {"1|AVENIDA BRASIL|BAIRRO CENTRO", "2|RUA UM|JARDIM"}}},
+     kJardim,
      nullptr},
     {"ReplacesTheNeighbourhoodsKey",
      {"CREATE TRIGGER T_BAI_BI FOR SCA_BAIRRO BEFORE INSERT AS BEGIN "
