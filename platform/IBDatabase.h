@@ -122,10 +122,10 @@ private:
     struct Triggers {
         // Per table, the reach of what fires on each kind of write (indexed by TWriteKind).
         QHash<QString, std::array<TReach, 4>> onTable;
-        TReach onCommit = TReach::None;  // database triggers on transaction start and commit
-        QHash<QString, QString> tableOf; // the table each trigger is defined on ("" for none)
-        bool dynamicSql = false;         // one of them can reach dynamic SQL: any table
-        QHash<int, QString> relations;   // names by relation id, for the write counts
+        TReach onCommit = TReach::None; // database triggers on transaction start and commit
+        QSet<QString> written;          // the tables they name, other than their own row
+        bool dynamicSql = false;        // one of them can reach dynamic SQL: any table
+        QHash<int, QString> relations;  // names by relation id, for the write counts
     };
     const Triggers& ActiveTriggers(TIBTransaction& tr);
     class ReachWalk;

@@ -57,6 +57,7 @@ public:
         });
     }
     bool dynamicSql = false;
+    QSet<QString> written; // every table a trigger names, reads or writes through views and routines
 
 private:
     template <typename Walk>
@@ -95,6 +96,7 @@ private:
                 reach = std::max(reach, Routine(package, kPackageBody));
             else if (onKind == kRelation || onKind == kView) {
                 if (column && on == ownTable) continue;
+                written.insert(on);
                 reach = std::max({reach, TReach::Tables, Relation(on)});
             } else if (IsFollowed(onKind))
                 reach = std::max(reach, Routine(on, onKind == kPackage ? kPackageBody : onKind));
@@ -181,7 +183,6 @@ const TIBDatabase::Triggers& TIBDatabase::ActiveTriggers(TIBTransaction& tr) {
         active.push_back({name, table, std::get<int64_t>(row[2])});
         if (!table.isEmpty()) triggersOn.insert(table, name);
         sourceReach.insert(name, std::get<int64_t>(row[3]));
-        found.tableOf.insert(name, table);
     }
     ReachWalk walk(*this, tr, triggersOn, sourceReach);
     for (const Active& t : active) {
@@ -198,6 +199,7 @@ const TIBDatabase::Triggers& TIBDatabase::ActiveTriggers(TIBTransaction& tr) {
         }
     }
     found.dynamicSql = walk.dynamicSql;
+    found.written = std::move(walk.written);
     FbStatement& relations =
         Prepare("SELECT R.RDB$RELATION_ID, TRIM(R.RDB$RELATION_NAME) FROM RDB$RELATIONS R", tr);
     Execute(relations, tr, {});
@@ -210,45 +212,7 @@ const TIBDatabase::Triggers& TIBDatabase::ActiveTriggers(TIBTransaction& tr) {
 bool TIBDatabase::WrittenByTriggers(const QString& table, TIBTransaction& tr) {
     const Triggers& active = ActiveTriggers(tr);
     // Dynamic SQL leaves no dependency behind: a trigger that can reach it may write any table.
-    if (active.dynamicSql) return true;
-    if (active.tableOf.isEmpty()) return false;
-    // A trigger that names the table, or a view over it, or calls what does: views (of views),
-    // procedures, functions and packages are followed to the end. A package's routines are named
-    // by their callers under the package. What names the table may only read it; it is taken as
-    // writing it all the same. A trigger naming its own table column by column changes its row.
-    FbStatement& users = Prepare(
-        "SELECT TRIM(D.RDB$DEPENDENT_NAME), D.RDB$DEPENDENT_TYPE, IIF(D.RDB$FIELD_NAME IS NULL, 0, 1) "
-        "FROM RDB$DEPENDENCIES D WHERE D.RDB$DEPENDED_ON_NAME = ? AND D.RDB$PACKAGE_NAME IS NULL",
-        tr);
-    FbStatement& packageUsers = Prepare("SELECT TRIM(D.RDB$DEPENDENT_NAME), D.RDB$DEPENDENT_TYPE, 0 FROM "
-                                        "RDB$DEPENDENCIES D WHERE D.RDB$PACKAGE_NAME = ?",
-                                        tr);
-    std::vector<std::pair<QString, int64_t>> pending{{table, kRelation}};
-    QSet<QString> seen;
-    while (!pending.empty()) {
-        const auto [name, kind] = pending.back();
-        pending.pop_back();
-        FbStatement& st = kind == kPackage || kind == kPackageBody ? packageUsers : users;
-        const TValue on[] = {name};
-        Execute(st, tr, on);
-        std::vector<std::tuple<QString, int64_t, bool>> dependants;
-        std::vector<TValue> row;
-        while (st.Fetch(row))
-            dependants.emplace_back(std::get<QString>(row[0]), std::get<int64_t>(row[1]),
-                                    std::get<int64_t>(row[2]) != 0);
-        for (const auto& [dependant, dependantKind, column] : dependants) {
-            if (dependantKind == kTrigger && active.tableOf.contains(dependant)) {
-                if (column && active.tableOf.value(dependant) == name) continue; // its own row
-                return true;
-            }
-            const QString key = QString::number(dependantKind) + ':' + dependant;
-            if (IsFollowed(dependantKind) && !seen.contains(key)) {
-                seen.insert(key);
-                pending.emplace_back(dependant, dependantKind);
-            }
-        }
-    }
-    return false;
+    return active.dynamicSql || active.written.contains(table);
 }
 
 void TIBDatabase::ExecuteWrite(FbStatement& st, TIBTransaction& tr, std::span<const TValue> params,

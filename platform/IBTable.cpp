@@ -1,29 +1,27 @@
 #include "IBTable.h"
 
+#include "Elapsed.h"
 #include "Errors.h"
 #include "Text.h"
 #include "ValueText.h"
 
 #include <algorithm>
-#include <chrono>
-
-namespace {
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-} // namespace
 
 TIBTable::TIBTable(const TTableDef& def, TIBDatabase& db, TIBTransaction& tr)
     : TDataSet(QString::fromLatin1(def.name)), db_(db), tr_(tr), table_(QString::fromLatin1(def.table)) {
     DefineFields(def.fields);
     for (const QString& k : SplitKeyFields(QString::fromLatin1(def.primaryKey)))
         pk_.push_back(FieldByName(k).Index());
-    QStringList cols, order;
+    QStringList cols, order, byKey;
     for (const auto& f : Fields())
         cols << f->FieldName();
-    for (int k : pk_)
+    for (int k : pk_) {
         order << Fields()[k]->FieldName();
+        byKey << Fields()[k]->FieldName() + " = ?";
+    }
     selectAll_ = QString("SELECT %1 FROM %2").arg(cols.join(", "), table_);
+    orderByKey_ = " ORDER BY " + order.join(", ");
+    if (!pk_.empty()) selectByKey_ = selectAll_ + " WHERE " + byKey.join(" AND ");
     db_.AddCloseHandler(this, [this] { Close(); });
     db_.AddWriteListener(this);
 }
@@ -58,11 +56,8 @@ void TIBTable::TableOutOfDate(const QString& table) {
 
 void TIBTable::DoOpen() {
     const auto start = std::chrono::steady_clock::now();
-    QStringList order;
-    for (int k : pk_)
-        order << Fields()[k]->FieldName();
     db_.EnsureConnected();
-    FbStatement& st = db_.Prepare(selectAll_ + " ORDER BY " + order.join(", "), tr_);
+    FbStatement& st = db_.Prepare(selectAll_ + orderByKey_, tr_);
     db_.Execute(st, tr_, {});
     TRow fetched;
     while (st.Fetch(fetched)) {
@@ -157,7 +152,7 @@ bool TIBTable::Locate(const QString& keyFields, const std::vector<TValue>& value
 }
 
 bool TIBTable::LocateInDatabase(const std::vector<int>& fields, const TRow& probe, bool caseInsensitive) {
-    QStringList where, order;
+    QStringList where;
     std::vector<TValue> params;
     for (int f : fields) {
         const TField& field = *Fields()[f];
@@ -173,10 +168,7 @@ bool TIBTable::LocateInDatabase(const std::vector<int>& fields, const TRow& prob
                                           : field.FieldName() + " = ?");
         params.push_back(v);
     }
-    for (int k : pk_)
-        order << Fields()[k]->FieldName();
-    FbStatement& st = db_.Prepare(
-        QString("%1 WHERE %2 ORDER BY %3").arg(selectAll_, where.join(" AND "), order.join(", ")), tr_);
+    FbStatement& st = db_.Prepare(selectAll_ + " WHERE " + where.join(" AND ") + orderByKey_, tr_);
     db_.Execute(st, tr_, params);
     // The first row in key order that equals the probe as held rows compare.
     const Index wanted{fields, caseInsensitive, {}};
@@ -195,17 +187,14 @@ bool TIBTable::LocateInDatabase(const std::vector<int>& fields, const TRow& prob
 }
 
 bool TIBTable::ReadBack(const QStringList& columns, std::span<const TValue> values, TRow& row) {
-    QStringList where;
+    if (selectByKey_.isEmpty()) return false;
     std::vector<TValue> key;
     for (int k : pk_) {
-        const QString& name = Fields()[k]->FieldName();
-        const qsizetype i = columns.indexOf(name);
+        const qsizetype i = columns.indexOf(Fields()[k]->FieldName());
         if (i < 0) return false; // not told the key
-        where << name + " = ?";
         key.push_back(values[static_cast<size_t>(i)]);
     }
-    if (where.isEmpty()) return false;
-    FbStatement& st = db_.Prepare(selectAll_ + " WHERE " + where.join(" AND "), tr_);
+    FbStatement& st = db_.Prepare(selectByKey_, tr_);
     db_.Execute(st, tr_, key);
     TRow fetched;
     if (!st.Fetch(fetched)) return false;

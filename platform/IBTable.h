@@ -64,7 +64,9 @@ private:
     QString table_;
     std::vector<int> pk_;
     std::vector<Index> indexes_;
-    QString selectAll_;       // every column, in key order
+    QString selectAll_;       // every column
+    QString orderByKey_;      // in key order
+    QString selectByKey_;     // every column of one row, by its key (empty: no key)
     bool posting_ = false;    // the insert told to the connection is this component's own
     bool outOfDate_ = false;  // the destination's triggers wrote the table since it was read
     double readSeconds_ = 0;  // how long the last read of the whole table took

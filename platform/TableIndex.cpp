@@ -1,11 +1,10 @@
 #include "TableIndex.h"
 
+#include "Elapsed.h"
 #include "Errors.h"
 #include "FieldConversions.h"
 #include "Text.h"
 #include "ValueText.h"
-
-#include <chrono>
 
 namespace {
 constexpr int64_t kUnitsPerDay = 864000000; // ten-thousandths of a second
@@ -14,9 +13,6 @@ QStringList Names(const char* list) {
     return SplitKeyFields(QString::fromLatin1(list));
 }
 
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 } // namespace
 
 TTableIndex::TTableIndex(const TTableIndexDef& def, TIBDatabase& db, TIBTransaction& tr)
