@@ -1,5 +1,6 @@
 #include "ClientDataSet.h"
 
+#include "StoredKey.h"
 #include "ValueText.h"
 
 #include <QSet>
@@ -9,11 +10,14 @@ TClientDataSet::TClientDataSet(const TClientDataSetDef& def, TIBDatabase& db, TI
                                TRefusals* refusals)
     : TDataSet(QString::fromLatin1(def.name)), CommandText(QString::fromLatin1(def.sql)), db_(db), tr_(tr),
       refusals_(refusals), table_(def.table ? QString::fromLatin1(def.table) : QString()) {
+    KeyMustStay = def.keyMustStay;
     DefineFields(def.fields);
     if (def.keyFields) {
         keyFields_ = SplitKeyFields(QString::fromLatin1(def.keyFields));
-        for (const QString& k : keyFields_)
+        for (const QString& k : keyFields_) {
             keyIndexes_.push_back(FieldByName(k).Index());
+            keyFieldObjects_.push_back(&FieldByName(k));
+        }
     }
 }
 
@@ -76,6 +80,15 @@ int TClientDataSet::DoPost(TRow& row, const std::vector<char>& assigned, bool in
             IndexRow(ix, pos);
         return pos;
     }
+    // A row not applied yet is still written as one insert, as it stands now.
+    for (Change& pending : log_)
+        if (pending.inserted && pending.row == current_) {
+            for (size_t i = 0; i < assigned.size(); ++i)
+                pending.assigned[i] = pending.assigned[i] || assigned[i];
+            rows_[current_] = std::move(row);
+            RebuildIndexes();
+            return current_;
+        }
     Change c{current_, false, assigned, {}, rows_[current_]};
     for (int k : keyIndexes_)
         c.oldKey.push_back(rows_[current_][k]);
@@ -92,10 +105,11 @@ QString TClientDataSet::KeyText(const TRow& row) const {
     return parts.join(';');
 }
 
-const TClientDataSet::Statement& TClientDataSet::StatementFor(const Change& c) {
+const TClientDataSet::Statement& TClientDataSet::StatementFor(const Change& c, const QString& returning) {
     // Rows that set the same columns share one statement, built once.
     std::string key(c.assigned.begin(), c.assigned.end());
     key += c.inserted ? 'I' : 'U';
+    key += returning.isEmpty() ? 'N' : 'R';
     auto it = statements_.find(key);
     if (it != statements_.end()) return it->second;
     Statement st;
@@ -106,7 +120,9 @@ const TClientDataSet::Statement& TClientDataSet::StatementFor(const Change& c) {
         for (qsizetype i = 0; i < st.columns.size(); ++i)
             marks << "?";
         st.sql =
-            QString("INSERT INTO %1 (%2) VALUES (%3)").arg(table_, st.columns.join(", "), marks.join(", "));
+            QString("INSERT INTO %1 (%2) VALUES (%3)").arg(table_, st.columns.join(", "), marks.join(", ")) +
+            returning;
+        st.returning = !returning.isEmpty();
     } else if (!st.columns.isEmpty()) {
         QStringList sets, where;
         for (const QString& col : st.columns)
@@ -118,10 +134,18 @@ const TClientDataSet::Statement& TClientDataSet::StatementFor(const Change& c) {
     return statements_.emplace(std::move(key), std::move(st)).first->second;
 }
 
+bool TClientDataSet::KeyIndexed() const {
+    for (const Index& ix : indexes_)
+        for (int f : ix.fields)
+            if (std::find(keyIndexes_.begin(), keyIndexes_.end(), f) != keyIndexes_.end()) return true;
+    return false;
+}
+
 void TClientDataSet::ApplyChange(const Change& c) {
-    const Statement& statement = StatementFor(c);
+    const Statement& statement =
+        StatementFor(c, c.inserted ? ReturningClause(db_, tr_, table_, keyFields_) : QString());
     if (statement.sql.isEmpty()) return; // an edit that changed nothing
-    const TRow& row = rows_[c.row];
+    TRow& row = rows_[c.row];
     std::vector<TValue> params;
     for (const auto& f : Fields())
         if (c.assigned[f->Index()]) params.push_back(row[f->Index()]);
@@ -135,10 +159,16 @@ void TClientDataSet::ApplyChange(const Change& c) {
     }
     if (!c.inserted && st.RowsAffected() == 0)
         throw EDatabaseError("Record not found or changed by another user");
+    // The row and what it tells carry the key the destination stored.
+    QStringList columns = statement.columns;
+    if (statement.returning &&
+        TakeStoredKey(db_, tr_, table_, keyFieldObjects_, st.Returned(), KeyMustStay, row, columns, params) &&
+        KeyIndexed())
+        RebuildIndexes();
     // What the change wrote, for what the connection's listeners hold of the table.
     if (!db_.HasWriteListeners()) return;
     if (c.inserted)
-        db_.RowInserted(table_, statement.columns, params);
+        db_.RowInserted(table_, columns, params);
     else
         db_.TableChanged(table_);
 }

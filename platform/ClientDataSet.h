@@ -22,7 +22,14 @@ public:
     // without running it.
     std::function<bool()> SelectsNothing;
 
-    // Sends the change log, oldest row first, inside the transaction. A row the database refuses,
+    // Later work finds the applied rows again by the key they were given (the key is no surrogate
+    // but a code of the rows' own): a destination trigger that stores a row under another key ends
+    // the apply with EKeyReplacedError instead of the set taking the stored key.
+    bool KeyMustStay = false;
+
+    // Sends the change log, oldest row first, inside the transaction. An inserted row the
+    // destination's triggers stored under another key takes that key, as the rows written after it
+    // read it. A row the database refuses,
     // or with a value its column cannot hold, is recorded and taken out of the log at once; the
     // rows after it are still sent. Any other failure is raised, and the rows not written by then
     // are dropped as by CancelUpdates. Returns the number of refused rows.
@@ -69,9 +76,12 @@ private:
     struct Statement {
         QString sql;
         QStringList columns;
+        bool returning = false; // the insert returns the key fields the destination stored
     };
     void ApplyChange(const Change& c);
-    const Statement& StatementFor(const Change& c);
+    const Statement& StatementFor(const Change& c, const QString& returning);
+    // Whether an index of the set is over a key field.
+    bool KeyIndexed() const;
 
     TIBDatabase& db_;
     TIBTransaction& tr_;
@@ -79,6 +89,7 @@ private:
     QString table_;
     QStringList keyFields_;
     std::vector<int> keyIndexes_;
+    std::vector<const TField*> keyFieldObjects_;
     std::vector<Change> log_;
     std::vector<Index> indexes_;
     std::unordered_map<std::string, Statement> statements_; // by the columns a change sets

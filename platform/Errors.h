@@ -2,6 +2,7 @@
 // Exceptions of the class library: each carries the message text shown to the operator.
 
 #include <QString>
+#include <QStringList>
 #include <exception>
 #include <string>
 #include <vector>
@@ -27,15 +28,29 @@ class EDatabaseError : public Exception {
     using Exception::Exception;
 };
 
-// A row this connection inserted is not found under the key it gave: a trigger of the destination
-// gave it another. `key` names the key's columns and values.
+// A row this connection inserted is not where the rows written after it would look for it.
 class EKeyReplacedError : public EDatabaseError {
 public:
+    // Not found under the key it was stored under: a trigger of the destination moved it. `key`
+    // names the key's columns and values.
     EKeyReplacedError(const QString& table, const QString& key)
         : EDatabaseError(QString("The row inserted into %1 is not found under its key %2: a trigger of the "
                                  "destination gave it another key, and the rows written after it would refer "
                                  "to a key that does not exist.")
                              .arg(table, key)) {}
+    // Stored under another key than the one given, where the rows written after it find it by the
+    // key it was given. `given` and `stored` name the key's columns and values; `column` is the key
+    // column the triggers replaced.
+    EKeyReplacedError(const QString& table, const QStringList& triggers, const QString& column,
+                      const QString& given, const QString& stored)
+        : EDatabaseError(
+              QString("The destination's %1 %2 on %3 stored the row given %4 under %5. The rows "
+                      "migrated after it find it by the key it was given and would refer to another "
+                      "row or to none, so the migration stops here. Let the trigger keep a key "
+                      "it is given (IF (NEW.%6 IS NULL) THEN ...), or set it inactive for the "
+                      "migration, and run again.")
+                  .arg(triggers.size() == 1 ? "trigger" : "triggers", triggers.join(", "), table, given,
+                       stored, column)) {}
 };
 
 // A value outside the range of the field it is written to.
@@ -80,9 +95,12 @@ private:
 
 // Whether a failure belongs to one row, so that a guard around that row may report it and go on:
 // a refusal by the database, or one of our own errors about the row's values (a conversion, a
-// range, a required field). A failure of the database that is no refusal, or any exception that
-// is not ours, must end the run: the next row would only meet it again.
+// range, a required field). A failure of the database that is no refusal, a key the destination
+// replaced, or any exception that is not ours, must end the run: the next row would only meet it
+// again.
 inline bool IsRowFailure(const std::exception& e) {
+    // A key the destination replaced would meet every later row of the table too.
+    if (dynamic_cast<const EKeyReplacedError*>(&e)) return false;
     if (auto* ib = dynamic_cast<const EIBError*>(&e)) return ib->IsRefusal();
     return dynamic_cast<const Exception*>(&e) != nullptr;
 }

@@ -36,6 +36,9 @@ struct TClientDataSetDef {
     const char* table;     // destination table written by ApplyUpdates, or nullptr
     const char* keyFields; // key column(s) separated by ';', or nullptr
     TFieldDefs fields;
+    // Later work finds the applied rows again by the key they were given: a destination that stores
+    // one under another key ends the work.
+    bool keyMustStay = false;
 };
 
 // A table component: a whole destination table with its primary key and its fields.
@@ -44,6 +47,7 @@ struct TTableDef {
     const char* table;      // e.g. "SCA_BAIRRO"
     const char* primaryKey; // key column(s) separated by ';', the order in which rows are held
     TFieldDefs fields;
+    bool keyMustStay = false; // as for a client dataset
 };
 
 // A look-up of a destination table answered from memory: the result columns of the rows whose key

@@ -208,6 +208,7 @@ FbStatement::FbStatement(FbAttachment& db, FbTransaction& tr, const QString& sql
         short len = static_cast<short>(isc_vax_integer(buf + 1, 2));
         long type = isc_vax_integer(buf + 3, len);
         isSelect_ = type == isc_info_sql_stmt_select || type == isc_info_sql_stmt_select_for_upd;
+        returnsRow_ = type == isc_info_sql_stmt_exec_procedure && !columns_.empty();
     }
 }
 
@@ -323,6 +324,13 @@ void FbStatement::Execute(FbTransaction& tr, std::span<const TValue> params) {
     if (cursorOpen_) CloseCursor();
     BindParams(params);
     ISC_STATUS_ARRAY st;
+    if (returnsRow_) {
+        returned_.clear();
+        isc_dsql_execute2(st, tr.Handle(), &handle_, SQLDA_VERSION1, in_->get(), out_->get());
+        CheckStatus(st);
+        ReadOutput(returned_);
+        return;
+    }
     isc_dsql_execute(st, tr.Handle(), &handle_, SQLDA_VERSION1, in_->get());
     CheckStatus(st);
     cursorOpen_ = isSelect_;
@@ -337,6 +345,11 @@ bool FbStatement::Fetch(std::vector<TValue>& row) {
         return false;
     }
     CheckStatus(st);
+    ReadOutput(row);
+    return true;
+}
+
+void FbStatement::ReadOutput(std::vector<TValue>& row) {
     XSQLDA* d = out_->get();
     row.resize(d->sqld);
     for (int i = 0; i < d->sqld; ++i) {
@@ -401,7 +414,6 @@ bool FbStatement::Fetch(std::vector<TValue>& row) {
             Unsupported("column", type);
         }
     }
-    return true;
 }
 
 void FbStatement::CloseCursor() {

@@ -98,9 +98,14 @@ public:
     const QString& Sql() const { return sql_; }
     const std::vector<FbColumn>& Columns() const { return columns_; }
     bool IsSelect() const { return isSelect_; }
+    // Whether it gives back one row when it runs (INSERT ... RETURNING, EXECUTE PROCEDURE).
+    bool ReturnsRow() const { return returnsRow_; }
 
-    // Runs the statement with one value per parameter; a select opens its cursor.
+    // Runs the statement with one value per parameter; a select opens its cursor, a statement that
+    // returns a row takes it into Returned.
     void Execute(FbTransaction& tr, std::span<const TValue> params);
+    // The row the last run gave back, when it returns one.
+    const std::vector<TValue>& Returned() const { return returned_; }
     // The next row of the open cursor; false at the end, where the cursor is closed.
     bool Fetch(std::vector<TValue>& row);
     void CloseCursor();
@@ -111,13 +116,16 @@ private:
     struct Sqlda;
     void BindParams(std::span<const TValue> params);
     void AllocateOutput();
+    void ReadOutput(std::vector<TValue>& row);
 
     FbAttachment& db_;
     QString sql_;
     isc_stmt_handle handle_ = 0;
     bool isSelect_ = false;
+    bool returnsRow_ = false;
     bool cursorOpen_ = false;
     std::unique_ptr<Sqlda> in_;
     std::unique_ptr<Sqlda> out_;
     std::vector<FbColumn> columns_;
+    std::vector<TValue> returned_;
 };

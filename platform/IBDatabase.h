@@ -87,6 +87,11 @@ public:
     // views, procedures, functions and packages it reaches, or any trigger that can reach dynamic
     // SQL. A trigger that only changes its own row (NEW.column) does not write its table.
     bool WrittenByTriggers(const QString& table, TIBTransaction& tr);
+    // The active BEFORE INSERT triggers of the table that may store a row under another key than
+    // the one given: those that name one of these key columns (reading it counts, as the guard
+    // IF (NEW.key IS NULL) does), and those whose body cannot be seen. An insert into such a table
+    // takes the stored key back (RETURNING).
+    QStringList KeyReplacers(const QString& table, const QStringList& keyColumns, TIBTransaction& tr);
 
     void SetObserver(TStatementObserver* o) { observer_ = o; }
     TStatementObserver* Observer() const { return observer_; }
@@ -118,6 +123,12 @@ private:
         Unknown, // through another attachment too (an external data source, another user, a body
                  // not kept): any table, unseen
     };
+    // A BEFORE INSERT trigger: it may change the row it fires for.
+    struct RowTrigger {
+        QString name;
+        QSet<QString> columns; // the columns of its row it names
+        bool unknown;          // its body cannot be seen: it may change any of them
+    };
     // The destination's active user triggers, read once a job.
     struct Triggers {
         // Per table, the reach of what fires on each kind of write (indexed by TWriteKind).
@@ -126,6 +137,7 @@ private:
         QSet<QString> written;          // the tables they name, other than their own row
         bool dynamicSql = false;        // one of them can reach dynamic SQL: any table
         QHash<int, QString> relations;  // names by relation id, for the write counts
+        QHash<QString, std::vector<RowTrigger>> beforeInsert; // by table
     };
     const Triggers& ActiveTriggers(TIBTransaction& tr);
     class ReachWalk;

@@ -31,6 +31,12 @@ QString SourceReach(const char* source) {
         .arg(QLatin1String(source));
 }
 
+// Whether a table trigger fires before the write, when it may still change the row: the types of
+// BEFORE triggers are odd.
+bool FiresBefore(int64_t type) {
+    return (type & 1) == 1;
+}
+
 // The kinds of write a table trigger fires on: up to three, two bits each, in its type.
 std::vector<TWriteKind> FiresOn(int64_t type) {
     std::vector<TWriteKind> kinds;
@@ -58,6 +64,7 @@ public:
     }
     bool dynamicSql = false;
     QSet<QString> written; // every table a trigger names, reads or writes through views and routines
+    QHash<QString, QSet<QString>> ownColumns; // by trigger, the columns of its own row it names
 
 private:
     template <typename Walk>
@@ -85,17 +92,21 @@ private:
             tr_);
         const TValue of[] = {name, kind};
         db_.Execute(st, tr_, of);
-        std::vector<std::tuple<QString, int64_t, bool, QString>> named;
+        std::vector<std::tuple<QString, int64_t, QString, QString>> named;
         std::vector<TValue> row;
+        auto text = [](const TValue& v) { return IsNull(v) ? QString() : std::get<QString>(v); };
         while (st.Fetch(row))
-            named.emplace_back(std::get<QString>(row[0]), std::get<int64_t>(row[1]), !IsNull(row[2]),
-                               IsNull(row[3]) ? QString() : std::get<QString>(row[3]));
+            named.emplace_back(std::get<QString>(row[0]), std::get<int64_t>(row[1]), text(row[2]),
+                               text(row[3]));
         TReach reach = TReach::None;
         for (const auto& [on, onKind, column, package] : named) {
             if (!package.isEmpty()) // a packaged routine: its package's body holds it
                 reach = std::max(reach, Routine(package, kPackageBody));
             else if (onKind == kRelation || onKind == kView) {
-                if (column && on == ownTable) continue;
+                if (!column.isEmpty() && on == ownTable) {
+                    ownColumns[name].insert(column);
+                    continue;
+                }
                 written.insert(on);
                 reach = std::max({reach, TReach::Tables, Relation(on)});
             } else if (IsFollowed(onKind))
@@ -196,6 +207,9 @@ const TIBDatabase::Triggers& TIBDatabase::ActiveTriggers(TIBTransaction& tr) {
         for (TWriteKind kind : FiresOn(t.type)) {
             TReach& r = kinds[static_cast<size_t>(kind)];
             r = std::max(r, reach);
+            if (kind == TWriteKind::Insert && FiresBefore(t.type))
+                found.beforeInsert[t.table].push_back(
+                    {t.name, walk.ownColumns.value(t.name), reach == TReach::Unknown});
         }
     }
     found.dynamicSql = walk.dynamicSql;
@@ -213,6 +227,19 @@ bool TIBDatabase::WrittenByTriggers(const QString& table, TIBTransaction& tr) {
     const Triggers& active = ActiveTriggers(tr);
     // Dynamic SQL leaves no dependency behind: a trigger that can reach it may write any table.
     return active.dynamicSql || active.written.contains(table);
+}
+
+QStringList TIBDatabase::KeyReplacers(const QString& table, const QStringList& keyColumns,
+                                      TIBTransaction& tr) {
+    QStringList names;
+    const auto& beforeInsert = ActiveTriggers(tr).beforeInsert;
+    auto on = beforeInsert.constFind(table);
+    if (on == beforeInsert.cend()) return names;
+    for (const RowTrigger& t : *on)
+        if (t.unknown || std::any_of(keyColumns.begin(), keyColumns.end(),
+                                     [&](const QString& k) { return t.columns.contains(k); }))
+            names << t.name;
+    return names;
 }
 
 void TIBDatabase::ExecuteWrite(FbStatement& st, TIBTransaction& tr, std::span<const TValue> params,

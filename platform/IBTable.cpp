@@ -2,6 +2,7 @@
 
 #include "Elapsed.h"
 #include "Errors.h"
+#include "StoredKey.h"
 #include "Text.h"
 #include "ValueText.h"
 
@@ -9,9 +10,13 @@
 
 TIBTable::TIBTable(const TTableDef& def, TIBDatabase& db, TIBTransaction& tr)
     : TDataSet(QString::fromLatin1(def.name)), db_(db), tr_(tr), table_(QString::fromLatin1(def.table)) {
+    KeyMustStay = def.keyMustStay;
     DefineFields(def.fields);
-    for (const QString& k : SplitKeyFields(QString::fromLatin1(def.primaryKey)))
+    pkNames_ = SplitKeyFields(QString::fromLatin1(def.primaryKey));
+    for (const QString& k : pkNames_) {
         pk_.push_back(FieldByName(k).Index());
+        pkFields_.push_back(&FieldByName(k));
+    }
     QStringList cols, order, byKey;
     for (const auto& f : Fields())
         cols << f->FieldName();
@@ -238,14 +243,19 @@ int TIBTable::DoPost(TRow& row, const std::vector<char>& assigned, bool insertin
     QString sql = QString("INSERT INTO %1 (%2) VALUES (%3)").arg(table_, cols.join(", "), marks.join(", "));
     TRow stored;
     try {
-        FbStatement& st = db_.Prepare(sql, tr_);
+        const QString returning = ReturningClause(db_, tr_, table_, pkNames_);
+        FbStatement& st = db_.Prepare(sql + returning, tr_);
         db_.ExecuteWrite(st, tr_, params, table_, TWriteKind::Insert);
-        // Held as stored: the destination's triggers and defaults have had their say. A row posted
-        // without its key is held as it was posted.
-        const bool keyGiven = !pk_.empty() && std::all_of(pk_.begin(), pk_.end(), [&](int k) {
-            return assigned[static_cast<size_t>(k)] && !IsNull(row[static_cast<size_t>(k)]);
+        // Where a trigger drew the key again, the row goes on under the key stored.
+        if (!returning.isEmpty())
+            TakeStoredKey(db_, tr_, table_, pkFields_, st.Returned(), KeyMustStay, row, cols, params);
+        // Held as stored: the destination's triggers and defaults have had their say. A row whose
+        // key is not known (posted without it, and not returned) is held as it was posted.
+        const bool keyKnown = !pk_.empty() && std::all_of(pk_.begin(), pk_.end(), [&](int k) {
+            return (assigned[static_cast<size_t>(k)] || !returning.isEmpty()) &&
+                   !IsNull(row[static_cast<size_t>(k)]);
         });
-        if (!keyGiven)
+        if (!keyKnown)
             stored = row;
         else if (!ReadBack(cols, params, stored)) {
             QStringList key;

@@ -1,7 +1,8 @@
 #pragma once
 // The table component: a whole destination table, held in the order of its primary key. A posted
 // row is inserted into the table at once and read back by its key, so that what the destination's
-// own triggers and defaults made of it is held. The embedded engine opens the destination for
+// own triggers and defaults made of it is held; where a trigger may draw the key again, the insert
+// takes the stored key back and the row is held under it. The embedded engine opens the destination for
 // this process alone, so the rows read at open plus the rows posted here are every row the
 // transaction sees, and Locate answers from an index over them. When the connection lets go of
 // held rows (at the end of each job) or tells of other changes to the table, the component closes
@@ -21,6 +22,9 @@ public:
     ~TIBTable() override;
 
     const QString& TableName() const { return table_; }
+    // Later work finds the rows posted here again by the key they were given: a destination
+    // trigger that stores one under another key ends the post with EKeyReplacedError.
+    bool KeyMustStay = false;
     // Every row is read when the table opens.
     void FetchAll() {}
     // The first row, in primary-key order, whose key columns equal the values (text compared
@@ -63,6 +67,8 @@ private:
     TIBTransaction& tr_;
     QString table_;
     std::vector<int> pk_;
+    std::vector<const TField*> pkFields_;
+    QStringList pkNames_;
     std::vector<Index> indexes_;
     QString selectAll_;       // every column
     QString orderByKey_;      // in key order

@@ -172,6 +172,14 @@ void Tfrm_Importacao::MigrarContaCorrente() {
             Recusas.Record(CDS_PCR.TableName(), chave,
                            QString("parcela não gravada: a conta a receber %1 foi recusada").arg(conta));
         } else {
+            // The instalment belongs to the receivable under the key the destination stored, which
+            // a trigger of its own may have drawn anew.
+            const int conta = cre("CRE_PK_CONTAARECEBER").AsInteger();
+            if (pcr("PCR_CODIGO_CONTAARECEBER").AsInteger() != conta) {
+                CDS_PCR.Edit();
+                pcr("PCR_CODIGO_CONTAARECEBER").SetAsInteger(conta);
+                CDS_PCR.Post();
+            }
             CDS_PCR.ApplyUpdates(0);
         }
 

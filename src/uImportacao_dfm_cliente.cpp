@@ -150,7 +150,8 @@ const TClientDataSetDef dfm::CDS_ORIGEM_CLIENTE = {
     .fields = CDS_ORIGEM_CLIENTE_FIELDS,
 };
 
-// The customer keeps its legacy code as its key: no generator.
+// The customer keeps its legacy code as its key: no generator. The sales and receivables find
+// it again by that code.
 const TClientDataSetDef dfm::CDS_CLIENTE = {
     .name = "CDS_CLIENTE",
     .sql = "SELECT * FROM SCA_CLIENTE\n"
@@ -158,6 +159,7 @@ const TClientDataSetDef dfm::CDS_CLIENTE = {
     .table = "SCA_CLIENTE",
     .keyFields = "CLI_CODIGO",
     .fields = CDS_CLIENTE_FIELDS,
+    .keyMustStay = true,
 };
 
 const TClientDataSetDef dfm::CDS_COMPLEMENTOCLIENTE = {

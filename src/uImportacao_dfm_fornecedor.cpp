@@ -98,6 +98,7 @@ const TClientDataSetDef dfm::CDS_ORIGEM_FORNECEDOR = {
     .fields = CDS_ORIGEM_FORNECEDOR_FIELDS,
 };
 
+// The supplier keeps its legacy code as its key; the products' supplier links find it by that code.
 const TClientDataSetDef dfm::CDS_FORNECEDOR = {
     .name = "CDS_FORNECEDOR",
     .sql = "SELECT * FROM SCA_FORNECEDOR\n"
@@ -105,6 +106,7 @@ const TClientDataSetDef dfm::CDS_FORNECEDOR = {
     .table = "SCA_FORNECEDOR",
     .keyFields = "FOR_CODIGO",
     .fields = CDS_FORNECEDOR_FIELDS,
+    .keyMustStay = true,
 };
 
 const TClientDataSetDef dfm::CDS_ENDERECOFORNECEDOR = {

@@ -70,9 +70,11 @@ const TClientDataSetDef dfm::CDS_ORIGEM_FUNCIONARIO = {
 };
 
 // Employees are inserted straight into the table, so the component declares all of its columns.
+// An employee keeps its legacy code as its key: the sales name their seller by that code.
 const TTableDef dfm::TBL_FUNCIONARIO = {
     .name = "TBL_FUNCIONARIO",
     .table = "SCA_FUNCIONARIO",
     .primaryKey = "FUN_CODIGO",
     .fields = TBL_FUNCIONARIO_FIELDS,
+    .keyMustStay = true,
 };
