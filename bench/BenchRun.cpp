@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <algorithm>
 #include <sys/resource.h>
 
@@ -79,6 +80,46 @@ std::vector<TRow> SelectRows(FbAttachment& db, const QString& sql) {
     }
     tr.Commit();
     return rows;
+}
+
+// Per table keyed by one integer column <XXX>_PK_<word>, the one generator whose name starts with
+// GEN_<XXX>_PK_ (the names the program draws from are often cut short), and a trigger that always
+// draws the key again from it.
+QStringList AddKeyTriggers(FbAttachment& db) {
+    const std::vector<TRow> keys = SelectRows(
+        db, "SELECT TRIM(K.RDB$RELATION_NAME), TRIM(S.RDB$FIELD_NAME) "
+            "FROM RDB$RELATION_CONSTRAINTS K "
+            "JOIN RDB$RELATIONS R ON R.RDB$RELATION_NAME = K.RDB$RELATION_NAME "
+            "JOIN RDB$INDEX_SEGMENTS S ON S.RDB$INDEX_NAME = K.RDB$INDEX_NAME "
+            "JOIN RDB$RELATION_FIELDS RF ON RF.RDB$RELATION_NAME = K.RDB$RELATION_NAME "
+            "AND RF.RDB$FIELD_NAME = S.RDB$FIELD_NAME "
+            "JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE "
+            "WHERE K.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' AND R.RDB$SYSTEM_FLAG = 0 "
+            "AND F.RDB$FIELD_TYPE IN (7, 8, 16) AND F.RDB$FIELD_SCALE = 0 "
+            "AND COALESCE(F.RDB$FIELD_SUB_TYPE, 0) = 0 AND (SELECT COUNT(*) FROM RDB$INDEX_SEGMENTS X "
+            "WHERE X.RDB$INDEX_NAME = K.RDB$INDEX_NAME) = 1 "
+            "ORDER BY 1");
+    QStringList generators;
+    for (const TRow& g : SelectRows(db, "SELECT TRIM(RDB$GENERATOR_NAME) FROM RDB$GENERATORS "
+                                        "WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0"))
+        generators << std::get<QString>(g[0]);
+    const QRegularExpression drawn("^([A-Z0-9]{3})_PK_\\w+$");
+    QStringList ddl, created;
+    for (const TRow& k : keys) {
+        const QString table = std::get<QString>(k[0]), column = std::get<QString>(k[1]);
+        const QRegularExpressionMatch m = drawn.match(column);
+        if (!m.hasMatch()) continue;
+        const QStringList from = generators.filter(
+            QRegularExpression('^' + QRegularExpression::escape("GEN_" + m.captured(1) + "_PK_")));
+        if (from.size() != 1) continue;
+        const QString name = QString("BENCH_KEY_%1").arg(created.size() + 1);
+        ddl << QString("CREATE TRIGGER %1 FOR %2 ACTIVE BEFORE INSERT POSITION 0 AS BEGIN "
+                       "NEW.%3 = GEN_ID(%4, 1); END")
+                   .arg(name, Quoted(table), Quoted(column), Quoted(from.front()));
+        created << name + " on " + table;
+    }
+    ExecuteAndCommit(db, ddl);
+    return created;
 }
 
 } // namespace
@@ -204,12 +245,14 @@ QStringList DropSecondaryIndexes(const QString& database) {
 std::optional<DestinationTriggers> DestinationTriggersByName(const QString& name) {
     if (name == "own") return DestinationTriggers::Own;
     if (name == "audit") return DestinationTriggers::Audit;
+    if (name == "keys") return DestinationTriggers::Keys;
     return std::nullopt;
 }
 
 QStringList AddDestinationTriggers(const QString& database, DestinationTriggers triggers) {
     FbAttachment db;
     db.Attach(database, "SYSDBA", "masterkey", "WIN1252");
+    if (triggers == DestinationTriggers::Keys) return AddKeyTriggers(db);
     // Per user table, the column its trigger names: the primary key's first, else the first column
     // that can be assigned; and whether that is a key of plain integers a generator can fill.
     const std::vector<TRow> tables = SelectRows(

@@ -48,14 +48,19 @@ QStringList DropSecondaryIndexes(const QString& database);
 
 // Triggers a management system's destination may carry.
 enum class DestinationTriggers {
-    Own,  // on every user table, a BEFORE INSERT that touches only the row it fires for
-    Audit // an AFTER INSERT on SCA_CLIENTE that logs the new customer through dynamic SQL
+    Own,   // on every user table, a BEFORE INSERT that touches only the row it fires for
+    Audit, // an AFTER INSERT on SCA_CLIENTE that logs the new customer through dynamic SQL
+    Keys   // on every table keyed from a generator, a BEFORE INSERT that draws the key again
 };
-std::optional<DestinationTriggers> DestinationTriggersByName(const QString& name); // own, audit
+std::optional<DestinationTriggers> DestinationTriggersByName(const QString& name); // own, audit, keys
 
 // Gives the database's tables those triggers, active, and commits them. `Own` numbers them
 // BENCH_OWN_<n> and fills an integer primary key left empty from the generator BENCH_GEN it
 // creates (the program always gives its keys, so no stored value changes); `Audit` creates the
 // table BENCH_AUDITORIA, without keys, and the trigger BENCH_AUDIT_CLIENTE that inserts into it.
+// `Keys` numbers them BENCH_KEY_<n>, one per table keyed by one integer column <XXX>_PK_<word>
+// when the database has exactly one generator named GEN_<XXX>_PK_...: the one the program draws
+// that table's keys from. Each always overwrites the key with a new draw from that generator, so
+// no stored key is the one the program gave; tables keyed by a code of their own get none.
 // Returns the names of the triggers created, each with its table: "NAME on TABLE".
 QStringList AddDestinationTriggers(const QString& database, DestinationTriggers triggers);

@@ -2,6 +2,7 @@
 // through, with a real store's variety) and the floor (its replay gives the run's destination).
 #include "BenchRun.h"
 #include "GenerateStore.h"
+#include "Links.h"
 #include "Recorder.h"
 
 #include "Errors.h"
@@ -493,5 +494,106 @@ TEST(BenchPiso, DestinationTriggersAreActiveAndTouchOnlyTheirOwnRowOrTheLog) {
             db.Exec(insert);
         for (const QString& one : c.ones)
             EXPECT_EQ(db.Count(one), 1) << one.toStdString();
+    }
+}
+
+// The keys variant gives exactly the tables keyed from one of the program's generators (whatever
+// that generator's name) a trigger that stores another key than the one given; a row still naming
+// the given key then points at nothing, and the link count finds it and nothing else.
+TEST(BenchPiso, KeyTriggersStoreAnotherKeyAndTheLinkCountFindsWhatPointsAtNothing) {
+    QTemporaryDir dir;
+    GenerateStore(dir.path(), *ScaleByName("demo"), 1);
+    const QString path = dir.path() + "/KELMOR.FDB";
+    const DestinationRows empty = CountDestinationRows(path);
+    EXPECT_GE(empty.links.size(), 30u);
+    EXPECT_EQ(empty.Missing(), 0);
+    EXPECT_TRUE(
+        std::all_of(empty.tables.begin(), empty.tables.end(), [](const auto& t) { return t.second == 0; }));
+
+    QStringList tables;
+    for (const QString& added : AddDestinationTriggers(path, DestinationTriggers::Keys))
+        tables << added.section(" on ", 1);
+    for (const char* keyed : {"SCA_ITEM", "SCA_BAIRRO", "SCA_PARCELACONTAARECEBER"})
+        EXPECT_TRUE(tables.contains(keyed)) << keyed;
+    for (const char* coded : {"SCA_CLIENTE", "SCA_FORNECEDOR", "SCA_UNIDADEFEDERATIVA", "SCA_CODIGOBARRAS"})
+        EXPECT_FALSE(tables.contains(coded)) << coded;
+    Sql db(path);
+    EXPECT_EQ(tables.size(), db.Count("SELECT COUNT(*) FROM RDB$GENERATORS WHERE RDB$GENERATOR_NAME "
+                                      "STARTING WITH 'GEN_'")); // one table for each generator
+
+    const struct {
+        QString table, key, generator;
+    } keyed[] = {{"SCA_ITEM", "ITE_PK_ITEM", "GEN_ITE_PK_ITEM"},
+                 {"SCA_GRUPOPRODUTOS", "GPR_PK_GRUPOPRODUTO", "GEN_GPR_PK_GRUPOPRODUTOS"},
+                 {"SCA_PARCELACONTAARECEBER", "PCR_PK_PARCELACONTAARECEBER", "GEN_PCR_PK_PARCELACR"}};
+    for (const auto& k : keyed) {
+        db.Exec(QString("INSERT INTO %1 (%2) VALUES (5)").arg(k.table, k.key));
+        EXPECT_EQ(db.Count(QString("SELECT MIN(%1) FROM %2").arg(k.key, k.table)), 1)
+            << k.table.toStdString();
+        EXPECT_EQ(db.Count("SELECT GEN_ID(" + k.generator + ", 0) FROM RDB$DATABASE"), 1)
+            << k.table.toStdString();
+    }
+    // The company row names the item by the key it was given; the location row by the stored one,
+    // and its empty link to a company row is no link.
+    db.Exec("INSERT INTO SCA_ITEMEMPRESA (IEM_PK_ITEMEMPRESA, IEM_CODIGO_ITEM) VALUES (1, 5)");
+    db.Exec("INSERT INTO SCA_ITEMLOCALEMPRESA (ILE_PK_ITEMLOCALEMPRESA, ILE_CODIGO_ITEM) VALUES (1, 1)");
+    const DestinationRows rows = CountDestinationRows(path);
+    EXPECT_EQ(rows.Missing(), 1);
+    EXPECT_EQ(DanglingLinks(rows), QStringList{"SCA_ITEMEMPRESA.IEM_CODIGO_ITEM -> SCA_ITEM: 1"});
+    const QStringList written{"SCA_ITEM", "SCA_GRUPOPRODUTOS", "SCA_PARCELACONTAARECEBER", "SCA_ITEMEMPRESA",
+                              "SCA_ITEMLOCALEMPRESA"};
+    for (const auto& [table, n] : rows.tables)
+        EXPECT_EQ(n, written.contains(table) ? 1 : 0) << table.toStdString();
+}
+
+// Whole stores on destinations whose triggers touch the keys: drawn again on every table keyed
+// from a generator (with a foreign key on every link, as a management system keeps them, or with
+// none), or kept where given. Every row arrives as on a destination without them, refusals
+// included, and every link finds its row; kept keys leave the destination exactly as without.
+TEST(BenchPiso, EveryLinkFollowsTheKeyTheDestinationStored) {
+    const Scale scale = *ScaleByName("demo");
+    StatementRecorder none{QString()};
+    auto refused = [](const RunFigures& run) {
+        std::vector<int64_t> out;
+        for (const StepFigures& s : run.steps)
+            out.push_back(s.refused);
+        return out;
+    };
+    QTemporaryDir plainDir;
+    GenerateStore(plainDir.path(), scale, 3);
+    const RunFigures plainRun = RunForm(plainDir.path(), none);
+    ASSERT_TRUE(RunFailures(plainRun).isEmpty()) << RunFailures(plainRun).join('\n').toStdString();
+    const DestinationRows plain = CountDestinationRows(plainDir.path() + "/KELMOR.FDB");
+    ASSERT_EQ(plain.Missing(), 0);
+
+    const struct {
+        const char* name;
+        DestinationTriggers triggers;
+        bool foreignKeys;
+    } variants[] = {{"keys drawn again", DestinationTriggers::Keys, false},
+                    {"keys drawn again, foreign keys", DestinationTriggers::Keys, true},
+                    {"keys kept where given", DestinationTriggers::Own, false}};
+    for (const auto& v : variants) {
+        QTemporaryDir dir;
+        GenerateStore(dir.path(), scale, 3);
+        const QString path = dir.path() + "/KELMOR.FDB";
+        if (v.foreignKeys) {
+            Sql db(path);
+            for (const RowLink& l : RowLinks())
+                db.Exec(QString("ALTER TABLE %1 ADD FOREIGN KEY (%2) REFERENCES %3 (%4)")
+                            .arg(l.table, l.column, l.parent, l.key));
+        }
+        AddDestinationTriggers(path, v.triggers);
+        const RunFigures run = RunForm(dir.path(), none);
+        EXPECT_EQ(RunFailures(run).join('\n').toStdString(), "") << v.name;
+        EXPECT_EQ(refused(run), refused(plainRun)) << v.name;
+        const DestinationRows rows = CountDestinationRows(path);
+        EXPECT_EQ(rows.tables, plain.tables) << v.name;
+        EXPECT_EQ(DanglingLinks(rows), QStringList()) << v.name;
+        if (v.triggers == DestinationTriggers::Own)
+            EXPECT_EQ(Contents(path), Contents(plainDir.path() + "/KELMOR.FDB")) << v.name;
+        else // the triggers did draw every key again
+            EXPECT_EQ(Sql(path).Count("SELECT COUNT(*) FROM SCA_ITEM WHERE MOD(ITE_PK_ITEM, 2) = 1"), 0)
+                << v.name;
     }
 }

@@ -1,13 +1,17 @@
 // The benchmark: bench --scale demo|small|medium|large --seed N --work DIR [--no-floor] [--bare]
-//                      [--triggers own|audit]
+//                      [--triggers own|audit|keys]
 // Generates the store into DIR, runs the real window headless on it step by step, prints what
-// each step read, wrote and took, and replays the destination's statements for the floor.
+// each step read, wrote and took, what rows the destination holds and which of their links point
+// at nothing, and replays the destination's statements for the floor.
 // --bare leaves the destination only its primary keys, as a customer's may have. --triggers gives
 // its tables triggers as a management system's may carry: own, a BEFORE INSERT on every table that
-// touches only its new row; audit, an AFTER INSERT on the customers that logs them by dynamic SQL.
+// touches only its new row; audit, an AFTER INSERT on the customers that logs them by dynamic SQL;
+// keys, a BEFORE INSERT on every table keyed from a generator that draws the key again, so that no
+// stored key is the one the program gave.
 #include "BenchRun.h"
 #include "Errors.h"
 #include "GenerateStore.h"
+#include "Links.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,9 +23,10 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: bench --scale %s --seed N --work DIR [--no-floor] [--bare] [--triggers own|audit]\n",
-                 qPrintable(ScaleNames().join('|')));
+    std::fprintf(
+        stderr,
+        "usage: bench --scale %s --seed N --work DIR [--no-floor] [--bare] [--triggers own|audit|keys]\n",
+        qPrintable(ScaleNames().join('|')));
     return 2;
 }
 
@@ -70,6 +75,38 @@ void PrintRun(const RunFigures& run) {
     Print(QString("message boxes answered: %1 (errors: %2)").arg(run.boxes).arg(run.errorBoxes));
     for (const auto& [kind, n] : run.boxKinds)
         Print(QString("  %1 x %2 ...").arg(n, 6).arg(kind));
+}
+
+// The rows of every table, a few tables a line, and the links that point at missing rows.
+void PrintRows(const DestinationRows& rows) {
+    QString line = "rows:";
+    for (const auto& [table, n] : rows.tables) {
+        const QString cell = QString(" %1 %2,").arg(table).arg(n);
+        if (line.size() + cell.size() > 110) {
+            Print(line);
+            line = "     ";
+        }
+        line += cell;
+    }
+    line.chop(1);
+    Print(line);
+    const QStringList dangling = DanglingLinks(rows);
+    Print(QString("links to missing rows: %1").arg(rows.Missing()));
+    for (const QString& d : dangling)
+        Print("  " + d);
+}
+
+// What --triggers added besides its triggers.
+QString AddedBeside(DestinationTriggers triggers) {
+    switch (triggers) {
+    case DestinationTriggers::Own:
+        return "generator BENCH_GEN and ";
+    case DestinationTriggers::Audit:
+        return "table BENCH_AUDITORIA and ";
+    case DestinationTriggers::Keys:
+        break;
+    }
+    return QString();
 }
 
 void PrintFloor(const RunFigures& run, const StatementRecorder& record, const ReplayResult& floor) {
@@ -162,9 +199,8 @@ int main(int argc, char** argv) {
         }
         if (triggers) {
             const QStringList added = AddDestinationTriggers(work + "/KELMOR.FDB", *triggers);
-            Print(QString("triggers %1: added %2 and %3 trigger%4: %5")
-                      .arg(triggersName, *triggers == DestinationTriggers::Own ? "generator BENCH_GEN"
-                                                                               : "table BENCH_AUDITORIA")
+            Print(QString("triggers %1: added %2%3 trigger%4: %5")
+                      .arg(triggersName, AddedBeside(*triggers))
                       .arg(added.size())
                       .arg(added.size() == 1 ? "" : "s", added.join(", ")));
         }
@@ -187,12 +223,17 @@ int main(int argc, char** argv) {
         PrintRun(run);
         Print(QString("peak memory: %1 after generation, %2 after the run (+%3)")
                   .arg(Mb(peakGenerated), Mb(peakRun), Mb(peakRun - peakGenerated)));
+        // The form has closed, so its file is free for an attachment of the benchmark's own.
+        const DestinationRows rows = CountDestinationRows(work + "/KELMOR.FDB");
+        PrintRows(rows);
 
         if (floor) {
             ReplayResult replay = Replay(recorder, floorCopy);
             PrintFloor(run, recorder, replay);
         }
         QStringList failures = RunFailures(run);
+        for (const QString& d : DanglingLinks(rows))
+            failures << "links to missing rows: " + d;
         if (!failures.isEmpty()) {
             for (const QString& f : failures)
                 Print("bench: FAILED: " + f);
