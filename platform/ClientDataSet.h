@@ -29,10 +29,10 @@ public:
 
     // Sends the change log, oldest row first, inside the transaction. An inserted row the
     // destination's triggers stored under another key takes that key, as the rows written after it
-    // read it. A row the database refuses,
-    // or with a value its column cannot hold, is recorded and taken out of the log at once; the
-    // rows after it are still sent. Any other failure is raised, and the rows not written by then
-    // are dropped as by CancelUpdates. Returns the number of refused rows.
+    // read it. A row the database refuses, or with a value its column cannot hold, is recorded and
+    // taken out of the log at once; the rows after it are still sent. Any other failure is raised,
+    // and the rows not written by then are dropped as by CancelUpdates. Returns the number of
+    // refused rows.
     int ApplyUpdates(int maxErrors);
     // Drops the pending row and every change not yet applied.
     void CancelUpdates();

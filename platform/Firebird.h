@@ -98,11 +98,9 @@ public:
     const QString& Sql() const { return sql_; }
     const std::vector<FbColumn>& Columns() const { return columns_; }
     bool IsSelect() const { return isSelect_; }
-    // Whether it gives back one row when it runs (INSERT ... RETURNING, EXECUTE PROCEDURE).
-    bool ReturnsRow() const { return returnsRow_; }
 
     // Runs the statement with one value per parameter; a select opens its cursor, a statement that
-    // returns a row takes it into Returned.
+    // gives back one row (INSERT ... RETURNING, EXECUTE PROCEDURE) takes it into Returned.
     void Execute(FbTransaction& tr, std::span<const TValue> params);
     // The row the last run gave back, when it returns one.
     const std::vector<TValue>& Returned() const { return returned_; }

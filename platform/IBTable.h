@@ -2,13 +2,14 @@
 // The table component: a whole destination table, held in the order of its primary key. A posted
 // row is inserted into the table at once and read back by its key, so that what the destination's
 // own triggers and defaults made of it is held; where a trigger may draw the key again, the insert
-// takes the stored key back and the row is held under it. The embedded engine opens the destination for
-// this process alone, so the rows read at open plus the rows posted here are every row the
-// transaction sees, and Locate answers from an index over them. When the connection lets go of
-// held rows (at the end of each job) or tells of other changes to the table, the component closes
-// and reads the table anew at its next use. When it tells that the destination's triggers wrote
-// the table, the held rows are out of date: Locate asks the destination with a statement until
-// those statements have taken as long as reading the whole table again did, and then reads it.
+// takes the stored key back and the row is held under it. The embedded engine opens the
+// destination for this process alone, so the rows read at open plus the rows posted here are every
+// row the transaction sees, and Locate answers from an index over them. When the connection lets
+// go of held rows (at the end of each job) or tells of other changes to the table, the component
+// closes and reads the table anew at its next use. When it tells that the destination's triggers
+// wrote the table, the held rows are out of date: Locate asks the destination with a statement
+// until those statements have taken as long as reading the whole table again did, and then reads
+// it.
 
 #include "DataSet.h"
 #include "IBDatabase.h"
