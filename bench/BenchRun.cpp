@@ -67,21 +67,6 @@ void ExecuteAndCommit(FbAttachment& db, const QStringList& statements) {
     tr.Commit();
 }
 
-std::vector<TRow> SelectRows(FbAttachment& db, const QString& sql) {
-    FbTransaction tr;
-    tr.Start(db);
-    std::vector<TRow> rows;
-    {
-        FbStatement st(db, tr, sql);
-        st.Execute(tr, {});
-        TRow row;
-        while (st.Fetch(row))
-            rows.push_back(row);
-    }
-    tr.Commit();
-    return rows;
-}
-
 // Per table keyed by one integer column <XXX>_PK_<word>, the one generator whose name starts with
 // GEN_<XXX>_PK_ (the names the program draws from are often cut short), and a trigger that always
 // draws the key again from it.
@@ -123,6 +108,21 @@ QStringList AddKeyTriggers(FbAttachment& db) {
 }
 
 } // namespace
+
+std::vector<TRow> SelectRows(FbAttachment& db, const QString& sql) {
+    FbTransaction tr;
+    tr.Start(db);
+    std::vector<TRow> rows;
+    {
+        FbStatement st(db, tr, sql);
+        st.Execute(tr, {});
+        TRow row;
+        while (st.Fetch(row))
+            rows.push_back(row);
+    }
+    tr.Commit();
+    return rows;
+}
 
 long PeakMemoryKb() {
     rusage usage{};

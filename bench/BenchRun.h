@@ -2,6 +2,8 @@
 // Runs the real migration window headless on a generated store: each step of the run pressed on
 // its own, then both commands, every message box answered and counted.
 
+#include "DataSet.h"
+#include "Firebird.h"
 #include "Recorder.h"
 
 #include <QString>
@@ -27,6 +29,9 @@ struct RunFigures {
     int errorBoxes = 0;
     std::vector<std::pair<QString, int>> boxKinds; // the boxes' texts (first words) and how often
 };
+
+// The rows a statement returns, read in a transaction of their own.
+std::vector<TRow> SelectRows(FbAttachment& db, const QString& sql);
 
 // The process's peak resident memory so far, in kilobytes.
 long PeakMemoryKb();

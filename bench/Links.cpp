@@ -1,5 +1,6 @@
 #include "Links.h"
 
+#include "BenchRun.h"
 #include "Firebird.h"
 
 #include <iterator>
@@ -64,15 +65,9 @@ QString MissingSql(const RowLink& l) {
         .arg(l.table, l.column, l.parent, l.key);
 }
 
-int64_t Count(FbAttachment& db, FbTransaction& tr, const QString& sql) {
-    FbStatement st(db, tr, sql);
-    st.Execute(tr, {});
-    std::vector<TValue> row;
-    int64_t n = 0;
-    if (st.Fetch(row) && !row.empty())
-        if (auto p = std::get_if<int64_t>(&row[0])) n = *p;
-    st.CloseCursor();
-    return n;
+// The one number a COUNT(*) statement returns.
+int64_t Count(FbAttachment& db, const QString& sql) {
+    return std::get<int64_t>(SelectRows(db, sql).at(0).at(0));
 }
 
 } // namespace
@@ -87,25 +82,15 @@ int64_t DestinationRows::Missing() const {
 DestinationRows CountDestinationRows(const QString& database) {
     FbAttachment db;
     db.Attach(database, "SYSDBA", "masterkey", "WIN1252");
-    FbTransaction tr;
-    tr.Start(db);
     DestinationRows out;
-    QStringList tables;
-    {
-        FbStatement st(db, tr,
-                       "SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0 "
-                       "AND RDB$VIEW_BLR IS NULL ORDER BY 1");
-        st.Execute(tr, {});
-        std::vector<TValue> row;
-        while (st.Fetch(row))
-            tables << std::get<QString>(row[0]);
+    for (const TRow& t : SelectRows(db, "SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE "
+                                        "RDB$SYSTEM_FLAG = 0 AND RDB$VIEW_BLR IS NULL ORDER BY 1")) {
+        const QString table = std::get<QString>(t[0]);
+        out.tables.emplace_back(table, Count(db, "SELECT COUNT(*) FROM \"" + table + '"'));
     }
-    for (const QString& table : tables)
-        out.tables.emplace_back(table, Count(db, tr, "SELECT COUNT(*) FROM \"" + table + '"'));
     out.links.reserve(std::size(kLinks));
     for (const RowLink& l : kLinks)
-        out.links.push_back({l, Count(db, tr, MissingSql(l))});
-    tr.Commit();
+        out.links.push_back({l, Count(db, MissingSql(l))});
     return out;
 }
 

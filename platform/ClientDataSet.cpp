@@ -14,10 +14,8 @@ TClientDataSet::TClientDataSet(const TClientDataSetDef& def, TIBDatabase& db, TI
     DefineFields(def.fields);
     if (def.keyFields) {
         keyFields_ = SplitKeyFields(QString::fromLatin1(def.keyFields));
-        for (const QString& k : keyFields_) {
+        for (const QString& k : keyFields_)
             keyIndexes_.push_back(FieldByName(k).Index());
-            keyFieldObjects_.push_back(&FieldByName(k));
-        }
     }
 }
 
@@ -143,7 +141,7 @@ bool TClientDataSet::KeyIndexed() const {
 
 void TClientDataSet::ApplyChange(const Change& c) {
     const Statement& statement =
-        StatementFor(c, c.inserted ? ReturningClause(db_, tr_, table_, keyFields_) : QString());
+        StatementFor(c, c.inserted ? db_.ReturningClause(table_, keyFields_, tr_) : QString());
     if (statement.sql.isEmpty()) return; // an edit that changed nothing
     TRow& row = rows_[c.row];
     std::vector<TValue> params;
@@ -162,7 +160,8 @@ void TClientDataSet::ApplyChange(const Change& c) {
     // The row and what it tells carry the key the destination stored.
     QStringList columns = statement.columns;
     if (statement.returning &&
-        TakeStoredKey(db_, tr_, table_, keyFieldObjects_, st.Returned(), KeyMustStay, row, columns, params) &&
+        TakeStoredKey(db_, tr_, table_, *this, keyIndexes_, st.Returned(), KeyMustStay, row, columns,
+                      params) &&
         KeyIndexed())
         RebuildIndexes();
     // What the change wrote, for what the connection's listeners hold of the table.

@@ -89,7 +89,6 @@ private:
     QString table_;
     QStringList keyFields_;
     std::vector<int> keyIndexes_;
-    std::vector<const TField*> keyFieldObjects_;
     std::vector<Change> log_;
     std::vector<Index> indexes_;
     std::unordered_map<std::string, Statement> statements_; // by the columns a change sets

@@ -92,6 +92,9 @@ public:
     // IF (NEW.key IS NULL) does), and those whose body cannot be seen. An insert into such a table
     // takes the stored key back (RETURNING).
     QStringList KeyReplacers(const QString& table, const QStringList& keyColumns, TIBTransaction& tr);
+    // The RETURNING clause an insert into the table with these key columns ends in: empty unless a
+    // trigger may replace the key. Decided once a job for each table and key.
+    QString ReturningClause(const QString& table, const QStringList& keyColumns, TIBTransaction& tr);
 
     void SetObserver(TStatementObserver* o) { observer_ = o; }
     TStatementObserver* Observer() const { return observer_; }
@@ -138,6 +141,8 @@ private:
         bool dynamicSql = false;        // one of them can reach dynamic SQL: any table
         QHash<int, QString> relations;  // names by relation id, for the write counts
         QHash<QString, std::vector<RowTrigger>> beforeInsert; // by table
+        // By table, the RETURNING clause decided for each key asked about.
+        QHash<QString, std::vector<std::pair<QStringList, QString>>> returning;
     };
     const Triggers& ActiveTriggers(TIBTransaction& tr);
     class ReachWalk;

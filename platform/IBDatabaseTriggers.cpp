@@ -242,6 +242,19 @@ QStringList TIBDatabase::KeyReplacers(const QString& table, const QStringList& k
     return names;
 }
 
+QString TIBDatabase::ReturningClause(const QString& table, const QStringList& keyColumns,
+                                     TIBTransaction& tr) {
+    ActiveTriggers(tr);
+    auto& decided = triggers_->returning[table];
+    for (const auto& [keys, clause] : decided)
+        if (keys == keyColumns) return clause;
+    const QString clause = keyColumns.isEmpty() || KeyReplacers(table, keyColumns, tr).isEmpty()
+                               ? QString()
+                               : " RETURNING " + keyColumns.join(", ");
+    decided.emplace_back(keyColumns, clause);
+    return clause;
+}
+
 void TIBDatabase::ExecuteWrite(FbStatement& st, TIBTransaction& tr, std::span<const TValue> params,
                                const QString& table, TWriteKind kind) {
     // Nobody holds rows: nothing to keep up to date.

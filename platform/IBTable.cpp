@@ -13,10 +13,8 @@ TIBTable::TIBTable(const TTableDef& def, TIBDatabase& db, TIBTransaction& tr)
     KeyMustStay = def.keyMustStay;
     DefineFields(def.fields);
     pkNames_ = SplitKeyFields(QString::fromLatin1(def.primaryKey));
-    for (const QString& k : pkNames_) {
+    for (const QString& k : pkNames_)
         pk_.push_back(FieldByName(k).Index());
-        pkFields_.push_back(&FieldByName(k));
-    }
     QStringList cols, order, byKey;
     for (const auto& f : Fields())
         cols << f->FieldName();
@@ -243,12 +241,12 @@ int TIBTable::DoPost(TRow& row, const std::vector<char>& assigned, bool insertin
     QString sql = QString("INSERT INTO %1 (%2) VALUES (%3)").arg(table_, cols.join(", "), marks.join(", "));
     TRow stored;
     try {
-        const QString returning = ReturningClause(db_, tr_, table_, pkNames_);
+        const QString returning = db_.ReturningClause(table_, pkNames_, tr_);
         FbStatement& st = db_.Prepare(sql + returning, tr_);
         db_.ExecuteWrite(st, tr_, params, table_, TWriteKind::Insert);
         // Where a trigger drew the key again, the row goes on under the key stored.
         if (!returning.isEmpty())
-            TakeStoredKey(db_, tr_, table_, pkFields_, st.Returned(), KeyMustStay, row, cols, params);
+            TakeStoredKey(db_, tr_, table_, *this, pk_, st.Returned(), KeyMustStay, row, cols, params);
         // Held as stored: the destination's triggers and defaults have had their say. A row whose
         // key is not known (posted without it, and not returned) is held as it was posted.
         const bool keyKnown = !pk_.empty() && std::all_of(pk_.begin(), pk_.end(), [&](int k) {

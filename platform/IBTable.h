@@ -68,7 +68,6 @@ private:
     TIBTransaction& tr_;
     QString table_;
     std::vector<int> pk_;
-    std::vector<const TField*> pkFields_;
     QStringList pkNames_;
     std::vector<Index> indexes_;
     QString selectAll_;       // every column

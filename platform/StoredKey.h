@@ -1,7 +1,7 @@
 #pragma once
 // The key a destination stored for a row this connection inserted. A BEFORE INSERT trigger may
-// draw the key again; the insert then takes the stored key back (RETURNING) and the rows written
-// after it refer to that one.
+// draw the key again; the insert then takes the stored key back (RETURNING, see
+// TIBDatabase::ReturningClause) and the rows written after it refer to that one.
 
 #include "DataSet.h"
 #include "IBDatabase.h"
@@ -10,15 +10,11 @@
 #include <span>
 #include <vector>
 
-// The RETURNING clause of an insert into the table whose key columns are `keys`: empty when no
-// trigger of the destination may replace the key.
-QString ReturningClause(TIBDatabase& db, TIBTransaction& tr, const QString& table, const QStringList& keys);
-
-// The key an insert into `table` returned (one value per key field, in order) becomes the row's,
-// and the values the insert tells of its row (`columns`, `values`) carry it, added when the row
-// was posted without it. When `mustStay` (later work finds the row again by the key it was given)
-// a key the destination replaced raises EKeyReplacedError naming the triggers instead. Returns
-// whether the key was replaced.
-bool TakeStoredKey(TIBDatabase& db, TIBTransaction& tr, const QString& table,
-                   std::span<const TField* const> keys, std::span<const TValue> returned, bool mustStay,
-                   TRow& row, QStringList& columns, std::vector<TValue>& values);
+// The key an insert into `table` returned (one value per key field of `set`, in the order of
+// `keys`, the fields' indexes) becomes the row's, and the values the insert tells of its row
+// (`columns`, `values`) carry it, added when the row was posted without it. When `mustStay` (later
+// work finds the row again by the key it was given) a key the destination replaced raises
+// EKeyReplacedError naming the triggers instead. Returns whether the key was replaced.
+bool TakeStoredKey(TIBDatabase& db, TIBTransaction& tr, const QString& table, const TDataSet& set,
+                   std::span<const int> keys, std::span<const TValue> returned, bool mustStay, TRow& row,
+                   QStringList& columns, std::vector<TValue>& values);
