@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QWidget>
 #include <QWindow>
+#include <csignal>
+#include <cstdio>
 
 namespace {
 // Input by which the operator acts on the window: clicks, keys, the wheel, a request to close.
@@ -68,7 +70,14 @@ constexpr int kDiscardMs = 200;
 void TQtMessageBoxes::Show(const QString& text, TMsgIcon icon) {
     QMessageBox box(icon == TMsgIcon::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
                     QCoreApplication::applicationName(), text, QMessageBox::Ok);
+    open_.push_back(&box);
     box.exec();
+    open_.pop_back();
+}
+
+void TQtMessageBoxes::CloseOpen() {
+    for (QMessageBox* box : open_)
+        box->done(QMessageBox::Ok);
 }
 
 TApplication::TApplication(QString exeName, std::unique_ptr<TMessageBoxes> boxes)
@@ -76,6 +85,24 @@ TApplication::TApplication(QString exeName, std::unique_ptr<TMessageBoxes> boxes
 
 void TApplication::ProcessMessages() {
     QCoreApplication::processEvents();
+    if (stop_) stop_->Check();
+}
+
+void TApplication::Show(const QString& text, TMsgIcon icon) {
+    if (StopRequested()) return;
+    boxes_->Show(text, icon);
+}
+
+void TApplication::Terminate(int exitCode, const QString& line) {
+    // A reader of stderr that went away must not turn the exit code into SIGPIPE's.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::fprintf(stderr, "%s\n", line.toUtf8().constData());
+    std::fflush(stderr);
+    // Now for the loops running (a box's own among them), and once more from the queue for a
+    // message loop not started yet (a box of the window's first showing).
+    QCoreApplication::exit(exitCode);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [exitCode] { QCoreApplication::exit(exitCode); }, Qt::QueuedConnection);
 }
 
 void TApplication::DiscardWaitingInput(QWidget& window) {
@@ -89,7 +116,7 @@ QString ErrorBoxText(const QString& message) {
 }
 
 void TApplication::ShowException(const std::exception& e) {
-    boxes_->Show(ErrorBoxText(ExceptionMessage(e)), TMsgIcon::Error);
+    Show(ErrorBoxText(ExceptionMessage(e)), TMsgIcon::Error);
 }
 
 void TApplication::SetCursor(TCursor c) {

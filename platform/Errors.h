@@ -85,6 +85,9 @@ public:
     // statement that could not be prepared and the client's own errors are no refusal, even when
     // a constraint code rides along.
     bool IsRefusal() const;
+    // Whether the connection itself is gone (the engine shut down, the server or the network
+    // lost): nothing is left on it to commit or to detach.
+    bool IsConnectionLost() const;
 
 private:
     long gdsCode_;

@@ -50,3 +50,12 @@ bool EIBError::IsRefusal() const {
     return std::ranges::none_of(
         gdsCodes_, [](long c) { return std::ranges::find(kFailures, c) != std::end(kFailures); });
 }
+
+bool EIBError::IsConnectionLost() const {
+    static constexpr long kLost[] = {isc_bad_db_handle, isc_att_shutdown,        isc_shutdown,
+                                     isc_shutinprog,    isc_network_error,       isc_net_read_err,
+                                     isc_net_write_err, isc_net_server_shutdown, isc_lost_db_connection,
+                                     isc_conn_lost,     isc_unavailable};
+    return std::ranges::any_of(gdsCodes_,
+                               [](long c) { return std::ranges::find(kLost, c) != std::end(kLost); });
+}

@@ -38,6 +38,14 @@ void TIBDatabase::EnsureConnected() {
 }
 
 void TIBDatabase::Close() {
+    CloseEnding(true);
+}
+
+void TIBDatabase::CloseRollingBack() {
+    CloseEnding(false);
+}
+
+void TIBDatabase::CloseEnding(bool commit) {
     if (!Connected()) return;
     for (auto& [owner, close] : closeHandlers_)
         close();
@@ -47,8 +55,12 @@ void TIBDatabase::Close() {
     for (TIBTransaction* tr : transactions_) {
         if (!tr->InTransaction()) continue;
         try {
-            tr->Commit();
-            if (observer_) observer_->Committed(false);
+            if (commit) {
+                tr->Commit();
+                if (observer_) observer_->Committed(false);
+            } else {
+                tr->Rollback();
+            }
         } catch (...) {
             // The connection must still close: what could not be committed is rolled back.
             if (!failure) failure = std::current_exception();
@@ -72,6 +84,7 @@ FbStatement& TIBDatabase::Prepare(const QString& sql, TIBTransaction& tr) {
 }
 
 void TIBDatabase::Execute(FbStatement& st, TIBTransaction& tr, std::span<const TValue> params) {
+    CheckStop();
     tr.EnsureStarted();
     if (observer_) observer_->Executed(st.Sql(), params);
     st.Execute(tr.Handle(), params);
@@ -119,6 +132,7 @@ void TIBTransaction::EnsureStarted() {
 }
 
 void TIBTransaction::CommitRetaining() {
+    db_.CheckStop();
     EnsureStarted();
     db_.ExecuteCommit(*this, [this] { handle_.CommitRetaining(); });
     if (db_.Observer()) db_.Observer()->Committed(true);

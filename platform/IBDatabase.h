@@ -3,6 +3,7 @@
 // transaction, connected on demand, and the statements prepared on it, reused by their text.
 
 #include "Firebird.h"
+#include "StopRequest.h"
 
 #include <QHash>
 #include <QSet>
@@ -65,6 +66,9 @@ public:
     // Ends each running transaction with its default action (a full commit), closes the
     // components that run on this connection and detaches.
     void Close();
+    // The same, but each running transaction is rolled back to its last commit: what was written
+    // since is not kept.
+    void CloseRollingBack();
     // The first operation on a disconnected database connects it again.
     void EnsureConnected();
 
@@ -96,6 +100,13 @@ public:
     // trigger may replace the key. Decided once a job for each table and key.
     QString ReturningClause(const QString& table, const QStringList& keyColumns, TIBTransaction& tr);
 
+    // Checked before each statement and each commit retaining: once a stop is requested, nothing
+    // more runs or is committed on this connection.
+    void SetStopRequest(const TStopRequest* stop) { stop_ = stop; }
+    void CheckStop() const {
+        if (stop_) stop_->Check();
+    }
+
     void SetObserver(TStatementObserver* o) { observer_ = o; }
     TStatementObserver* Observer() const { return observer_; }
 
@@ -119,6 +130,7 @@ public:
 
 private:
     QString Param(const QString& key) const;
+    void CloseEnding(bool commit);
     // What the triggers a write fires may write besides its own rows.
     enum class TReach {
         None,    // only the row they fire for
@@ -160,6 +172,7 @@ private:
     std::vector<TTableWriteListener*> writeListeners_;
     QHash<QString, std::shared_ptr<FbStatement>> statements_;
     TStatementObserver* observer_ = nullptr;
+    const TStopRequest* stop_ = nullptr;
     std::optional<Triggers> triggers_;
 };
 

@@ -4,10 +4,13 @@
 #include "Text.h"
 #include "uImportacao.h"
 
+#include <QPushButton>
+
 void Tfrm_Importacao::btn_CodigoBarraClick(QObject*) {
     RunJob([this] {
         TClientDataSet& origem = CDS_ORIGEM_CODIGOBARRA;
         TClientDataSet& destino = CDS_CODIGOBARRA;
+        progress_ = {btn_CodigoBarra->text(), &origem};
         origem.Open();
         destino.Open();
         if (origem.IsEmpty()) return;

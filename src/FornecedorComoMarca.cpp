@@ -4,6 +4,7 @@
 #include "uImportacao.h"
 
 #include <QLabel>
+#include <QPushButton>
 
 namespace {
 // The busy cursor for as long as the command works, the default one afterwards, also on error.
@@ -33,6 +34,7 @@ void Tfrm_Importacao::btn_Fornecedor_Como_MarcaClick(QObject*) {
             "INNER JOIN SCA_FORNECEDOR ON IFO_CODIGO_FORNECEDOR = FOR_CODIGO ORDER BY IFO_CODIGO_ITEM");
         QR_DEST.Open();
         if (QR_DEST.IsEmpty()) return;
+        progress_ = {btn_Fornecedor_Como_Marca->text(), &QR_DEST};
 
         TBL_MARCA.Open();
         TBL_MARCA.FetchAll();

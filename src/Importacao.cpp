@@ -1,12 +1,18 @@
-// Program entry: the application object, the one window, the message loop.
+// Program entry: the application object, the one window, the message loop. A stop signal ends
+// the loop with 128 + its number, the shell's status for a process that signal ended.
+#include "StopSignals.h"
 #include "uImportacao.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
     QApplication qt(argc, argv);
+    TStopSignals stopSignals;
     TApplication application(QCoreApplication::applicationFilePath(), std::make_unique<TQtMessageBoxes>());
+    application.SetStopRequest(&stopSignals);
     Tfrm_Importacao frm_Importacao(application);
+    QObject::connect(&stopSignals, &TStopSignals::Caught, &frm_Importacao,
+                     [&frm_Importacao](int signal) { frm_Importacao.StopBySignal(signal); });
     frm_Importacao.show();
     return qt.exec();
 }

@@ -85,6 +85,7 @@ Tfrm_Importacao::Tfrm_Importacao(TApplication& application, QWidget* parent)
     for (TIBDatabase* db : {&DB_DESTINO, &DB_ORIGEM}) {
         db->Params = kConnectionParams;
         db->LoginPrompt = false;
+        db->SetStopRequest(application_.StopRequest());
     }
     // The legacy file is only read: its old record versions stay where they are, and its pages
     // are not rewritten under the operator's only copy of the old store.
@@ -153,17 +154,31 @@ void Tfrm_Importacao::SetButtonsEnabled(bool on) {
 }
 
 void Tfrm_Importacao::RunJob(const std::function<void()>& job) {
-    if (busy_) return; // one run or command at a time
+    if (busy_ || ending_) return; // one run or command at a time
     busy_ = true;
+    progress_ = {};
     SetButtonsEnabled(false);
     Recusas.Clear();
-    Dispatch(job);
-    // Look-ups held in memory are let go: the next job reads what the destination holds then.
-    DB_DESTINO.ReleaseHeldRows();
-    DiscardWaitingInput();
+    bool stopped = false;
+    try {
+        Dispatch(job);
+    } catch (const EStopRequested&) {
+        stopped = true;
+    }
+    if (!stopped) {
+        // Look-ups held in memory are let go: the next job reads what the destination holds then.
+        DB_DESTINO.ReleaseHeldRows();
+        DiscardWaitingInput();
+    }
+    // A stop signal that came while the job worked, or while its error box waited, ends the
+    // program as one that stopped the job does.
+    if (const int signal = application_.StopRequested()) {
+        EndBySignal(signal);
+        return;
+    }
     busy_ = false;
     SetButtonsEnabled(true);
-    if (!Recusas.IsEmpty()) application_.MessageBoxes().Show(Recusas.Summary(), TMsgIcon::Information);
+    if (!Recusas.IsEmpty()) application_.Show(Recusas.Summary(), TMsgIcon::Information);
 }
 
 void Tfrm_Importacao::DiscardWaitingInput() {
@@ -214,25 +229,26 @@ void Tfrm_Importacao::FormShow(QObject*) {
     DB_ORIGEM.SetConnected(true);
 }
 
-void Tfrm_Importacao::FormCloseQuery(QObject*, bool&) {
-    // Disconnecting ends the destination transaction with a full commit: what a failed run
-    // wrote after its last commit point is kept.
-    DB_DESTINO.SetConnected(false);
-    DB_ORIGEM.SetConnected(false);
-}
-
 void Tfrm_Importacao::Button1Click(QObject*) {
     RunJob([this] {
+        auto step = [this](const QString& name, const TDataSet& source, void (Tfrm_Importacao::*migrate)()) {
+            progress_ = {name, &source};
+            (this->*migrate)();
+        };
         LerMenorData();
-        if (chk_Funcionarios->isChecked()) MigrarFuncionarios();
-        if (cb_Cliente->isChecked()) MigrarClientes();
-        if (chk_Fornecedores->isChecked()) MigrarFornecedores();
-        if (chk_Produtos->isChecked()) MigrarProdutos();
+        if (chk_Funcionarios->isChecked())
+            step("Funcionários", CDS_ORIGEM_FUNCIONARIO, &Tfrm_Importacao::MigrarFuncionarios);
+        if (cb_Cliente->isChecked()) step("Clientes", CDS_ORIGEM_CLIENTE, &Tfrm_Importacao::MigrarClientes);
+        if (chk_Fornecedores->isChecked())
+            step("Fornecedores", CDS_ORIGEM_FORNECEDOR, &Tfrm_Importacao::MigrarFornecedores);
+        if (chk_Produtos->isChecked()) step("Produtos", CDS_ORIGEM_PRODUTO, &Tfrm_Importacao::MigrarProdutos);
         if (chk_Vendas->isChecked()) {
-            MigrarVendas();
-            MigrarItensVenda(); // also when no sale header was selected
+            step("Vendas", CDS_ORIGEM_VEN, &Tfrm_Importacao::MigrarVendas);
+            // also when no sale header was selected
+            step("Vendas (itens)", CDS_ORIGEM_ITV, &Tfrm_Importacao::MigrarItensVenda);
         }
-        if (chk_ContaCorrente->isChecked()) MigrarContaCorrente();
+        if (chk_ContaCorrente->isChecked())
+            step("Conta Corrente", CDS_ORIGEM_CCO, &Tfrm_Importacao::MigrarContaCorrente);
     });
 }
 

@@ -40,6 +40,9 @@ public:
     void CDS_CLIENTENewRecord(TDataSet& dataSet);
     void CDS_CRENewRecord(TDataSet& dataSet);
     void CDS_PCRNewRecord(TDataSet& dataSet);
+    // A stop signal reached the message loop. The program ends by itself, without a box: at rest
+    // as closing the window does, during a job at the job's next row.
+    void StopBySignal(int signal);
 
     // --- shared routines ------------------------------------------------------------------
     int ProximoCodigo(const QString& generator);
@@ -189,8 +192,23 @@ private:
     void DiscardWaitingInput();
     void SetButtonsEnabled(bool on);
 
+    // Ends the program for a stop signal: during a job what it wrote since its last commit point
+    // is rolled back, at rest the destination is committed; both files are detached, one line
+    // goes to stderr, and the exit code is 128 + the signal's number.
+    void EndBySignal(int signal);
+    // Where the job was: its step and its source row.
+    QString WhereStopped() const;
+
+    // The step a job is in and the source set it walks, for the line a stop signal leaves.
+    struct Progress {
+        QString step;
+        const TDataSet* source = nullptr;
+    };
+
     TApplication& application_;
     std::unique_ptr<Ui::frm_Importacao> ui_;
     bool busy_ = false;
     bool shown_ = false;
+    bool ending_ = false;
+    Progress progress_;
 };
