@@ -40,6 +40,9 @@ void TClientDataSet::DoOpen() {
     constexpr qsizetype kSharedPerColumn = 4096;
     TRow fetched;
     while (st.Fetch(fetched)) {
+        // A legacy statement may work long for each row it gives (a look-up whose table lacks its
+        // index): a stop does not wait for the whole table.
+        db_.CheckStop();
         TRow row(Fields().size());
         for (const auto& f : Fields()) {
             TValue v = f->Store(fetched[columnOf[f->Index()]]);

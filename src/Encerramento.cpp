@@ -42,7 +42,9 @@ QString Tfrm_Importacao::WhereStopped() const {
     if (progress_.step.isEmpty()) return "antes da primeira etapa";
     QString where = QString("na etapa \"%1\"").arg(progress_.step);
     const TDataSet* source = progress_.source;
-    if (!source || !source->Active() || source->IsEmpty()) return where;
+    if (!source) return where;
+    if (!source->Active()) return where + ", ao ler a origem";
+    if (source->IsEmpty()) return where;
     if (source->Eof())
         return where + QString(", depois da última das %1 linhas da origem").arg(source->RecordCount());
     return where +

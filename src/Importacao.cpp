@@ -6,6 +6,8 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    // Before the toolkit or the engine start a thread: each inherits the blocked stop signals.
+    TStopSignals::BlockInEveryThread();
     QApplication qt(argc, argv);
     TStopSignals stopSignals;
     TApplication application(QCoreApplication::applicationFilePath(), std::make_unique<TQtMessageBoxes>());
