@@ -124,41 +124,45 @@ protected:
     std::unique_ptr<Program> Start(const QString& name, const QString& script) {
         return std::make_unique<Program>(Store(), dir_.path() + '/' + name, script);
     }
+    // Side by side: the run of these steps ended by `signal` once the operator stand-in said
+    // `when`, and the same run closed by the operator. Both have ended on return.
+    struct Runs {
+        std::unique_ptr<Program> signalled, closed;
+    };
+    Runs SignalledAndClosed(const QString& steps, const QString& when, int signal) {
+        Runs runs{Start("signalled", "steps=" + steps + ";then=wait"),
+                  Start("closed", "steps=" + steps + ";then=close")};
+        EXPECT_TRUE(runs.signalled->WaitFor(when)) << runs.signalled->Output();
+        runs.signalled->Send(signal);
+        EXPECT_EQ(runs.signalled->Finish(), 128 + signal) << runs.signalled->Output();
+        EXPECT_EQ(runs.closed->Finish(), 0) << runs.closed->Output();
+        return runs;
+    }
 
     QTemporaryDir dir_;
 };
 
 TEST_F(StopSignalsTest, SigtermAtRestCommitsAsClosingTheWindowDoes) {
-    // Side by side: the run ended by SIGTERM, and the same run closed by the operator.
-    auto signalled = Start("signalled", "steps=all;then=wait");
-    auto closed = Start("closed", "steps=all;then=close");
-    ASSERT_TRUE(signalled->WaitFor("operator: idle")) << signalled->Output();
-    signalled->Send(SIGTERM);
-    EXPECT_EQ(signalled->Finish(), 128 + SIGTERM) << signalled->Output();
-    EXPECT_EQ(closed->Finish(), 0) << closed->Output();
-    EXPECT_TRUE(signalled->Line("Importacao: SIGTERM: encerrado como ao fechar a janela"))
-        << signalled->Output();
+    const Runs runs = SignalledAndClosed("all", "operator: idle", SIGTERM);
+    EXPECT_TRUE(runs.signalled->Line("Importacao: SIGTERM: encerrado como ao fechar a janela"))
+        << runs.signalled->Output();
 
-    const auto rows = RowsByKey(signalled->Kelmor());
+    const auto rows = RowsByKey(runs.signalled->Kelmor());
     EXPECT_GT(rows.at("SCA_ITEMSAIDA").size(), 0);
-    EXPECT_TRUE(rows == RowsByKey(closed->Kelmor())) << "the destinations differ";
+    EXPECT_TRUE(rows == RowsByKey(runs.closed->Kelmor())) << "the destinations differ";
 }
 
 TEST_F(StopSignalsTest, SigintDuringTheCustomersKeepsWhatWasCommittedAndEndsWithoutABox) {
-    auto signalled = Start("signalled", "steps=Clientes;then=wait");
-    auto complete = Start("complete", "steps=Clientes;then=close");
-    ASSERT_TRUE(signalled->WaitFor("operator: working")) << signalled->Output();
-    signalled->Send(SIGINT);
-    EXPECT_EQ(signalled->Finish(), 128 + SIGINT) << signalled->Output();
-    EXPECT_EQ(complete->Finish(), 0) << complete->Output();
-    EXPECT_FALSE(signalled->Line("operator: box:")) << signalled->Output();
-    const auto line = signalled->Line("Importacao: SIGINT: interrompido na etapa \"Clientes\", na linha ");
-    ASSERT_TRUE(line) << signalled->Output();
+    const Runs runs = SignalledAndClosed("Clientes", "operator: working", SIGINT);
+    const Program& signalled = *runs.signalled;
+    EXPECT_FALSE(signalled.Line("operator: box:")) << signalled.Output();
+    const auto line = signalled.Line("Importacao: SIGINT: interrompido na etapa \"Clientes\", na linha ");
+    ASSERT_TRUE(line) << signalled.Output();
     EXPECT_TRUE(line->contains("KELMOR.FDB guarda o que foi confirmado antes")) << line->toStdString();
 
-    EXPECT_EQ(ValidationErrors(signalled->Kelmor()), "");
-    const auto stopped = RowsByKey(signalled->Kelmor());
-    const auto whole = RowsByKey(complete->Kelmor());
+    EXPECT_EQ(ValidationErrors(signalled.Kelmor()), "");
+    const auto stopped = RowsByKey(signalled.Kelmor());
+    const auto whole = RowsByKey(runs.closed->Kelmor());
     for (const auto& [table, keys] : stopped)
         EXPECT_TRUE(QSet<QString>(keys).subtract(whole.at(table)).isEmpty())
             << table.toStdString() << " holds rows the run lacks";
