@@ -56,6 +56,7 @@ void Tfrm_Importacao::EndBySignal(int signal) {
     ending_ = true;
     const bool duringJob = busy_;
     const bool committing = !duringJob && DB_DESTINO.Connected();
+    const QString where = duringJob ? WhereStopped() : QString(); // before closing closes its source
     QStringList failures;
     for (TIBDatabase* db : {&DB_DESTINO, &DB_ORIGEM}) {
         try {
@@ -71,7 +72,7 @@ void Tfrm_Importacao::EndBySignal(int signal) {
     }
     QString line = "Importacao: " + TStopSignals::Name(signal) + ": ";
     if (duringJob)
-        line += "interrompido " + WhereStopped() +
+        line += "interrompido " + where +
                 "; KELMOR.FDB guarda o que foi confirmado antes, o que foi gravado depois foi desfeito.";
     else
         line += committing && failures.isEmpty() ? "encerrado como ao fechar a janela; KELMOR.FDB confirmado."
