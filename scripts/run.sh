@@ -16,6 +16,14 @@ if [ ! -e build/LOJA.GDB ] && [ ! -e build/KELMOR.FDB ]; then
 fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display found: starting the window under Xvfb (invisible)."
-  exec xvfb-run -a build/Importacao
+  # Xvfb in a session of its own, so that Ctrl+C reaches the program alone, which then ends by
+  # itself; the screen is wide enough for the window.
+  exec 3< <(exec setsid Xvfb -displayfd 1 -screen 0 1920x1080x24 -nolisten tcp 2>/dev/null)
+  xvfb=$!
+  read -r number <&3
+  status=0
+  DISPLAY=":$number" build/Importacao || status=$?
+  kill "$xvfb" 2>/dev/null || true
+  exit "$status"
 fi
 exec build/Importacao
