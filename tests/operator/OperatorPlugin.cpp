@@ -112,9 +112,9 @@ class OperatorPlugin : public QGenericPlugin {
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "operator.json")
 
 public:
-    QObject* create(const QString& key, const QString& specification) override {
+    QObject* create(const QString& key, const QString& script) override {
         if (key.compare("operator", Qt::CaseInsensitive) != 0) return nullptr;
-        return new Operator(specification);
+        return new Operator(script);
     }
 };
 
