@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <span>
 #include <vector>
 
 void RaiseStatus(const ISC_STATUS* status, bool preparing) {
@@ -22,23 +23,33 @@ void RaiseStatus(const ISC_STATUS* status, bool preparing) {
     throw EIBError(lines.join('\n'), status[1], sqlcode, std::move(codes), preparing);
 }
 
+namespace {
+// The connection itself is gone: the engine shut down, the server or the network lost.
+constexpr long kConnectionLost[] = {isc_bad_db_handle, isc_att_shutdown,        isc_shutdown,
+                                    isc_shutinprog,    isc_network_error,       isc_net_read_err,
+                                    isc_net_write_err, isc_net_server_shutdown, isc_lost_db_connection,
+                                    isc_conn_lost,     isc_unavailable};
+
+// Whether any of the codes stands among these.
+bool AnyAmong(const std::vector<long>& codes, std::span<const long> among) {
+    return std::ranges::any_of(codes, [&](long c) { return std::ranges::find(among, c) != among.end(); });
+}
+} // namespace
+
 bool EIBError::IsRefusal() const {
     // Whatever the database raises while it executes one row's statement belongs to that row: a
     // constraint, a value its column cannot hold, a failure of one of the destination's own
     // triggers ("multiple rows in singleton select", an exception, a conversion). Only a failure
     // that lies elsewhere ends the work: the same row may be written later, and the next row would
-    // meet the same failure.
+    // meet the same failure. A lost connection is such a failure too.
     static constexpr long kFailures[] = {
         // another transaction
         isc_lock_conflict, isc_deadlock, isc_update_conflict, isc_lock_timeout, isc_concurrent_transaction,
         // the disk
         isc_io_error, isc_io_create_err, isc_io_open_err, isc_io_close_err, isc_io_read_err, isc_io_write_err,
         isc_io_delete_err, isc_io_access_err, isc_io_32bit_exceeded_err, isc_sys_request,
-        // the connection, shutdown and cancel
-        isc_network_error, isc_net_read_err, isc_net_write_err, isc_net_connect_err, isc_net_server_shutdown,
-        isc_lost_db_connection, isc_conn_lost, isc_unavailable, isc_shutdown, isc_att_shutdown,
-        isc_shutinprog, isc_cancelled, isc_bad_db_handle, isc_bad_trans_handle, isc_bad_req_handle,
-        isc_req_sync,
+        // connecting, cancel and handles
+        isc_net_connect_err, isc_cancelled, isc_bad_trans_handle, isc_bad_req_handle, isc_req_sync,
         // permissions and a database that cannot be written
         isc_no_priv, isc_no_write_user_priv, isc_read_only_database, isc_read_only_trans, isc_read_only,
         // the engine
@@ -47,15 +58,9 @@ bool EIBError::IsRefusal() const {
     // A statement that cannot be prepared (an unknown table or column) would fail every row; an
     // error without a database code is the client's own.
     if (preparing_ || gdsCodes_.empty()) return false;
-    return std::ranges::none_of(
-        gdsCodes_, [](long c) { return std::ranges::find(kFailures, c) != std::end(kFailures); });
+    return !AnyAmong(gdsCodes_, kFailures) && !AnyAmong(gdsCodes_, kConnectionLost);
 }
 
 bool EIBError::IsConnectionLost() const {
-    static constexpr long kLost[] = {isc_bad_db_handle, isc_att_shutdown,        isc_shutdown,
-                                     isc_shutinprog,    isc_network_error,       isc_net_read_err,
-                                     isc_net_write_err, isc_net_server_shutdown, isc_lost_db_connection,
-                                     isc_conn_lost,     isc_unavailable};
-    return std::ranges::any_of(gdsCodes_,
-                               [](long c) { return std::ranges::find(kLost, c) != std::end(kLost); });
+    return AnyAmong(gdsCodes_, kConnectionLost);
 }

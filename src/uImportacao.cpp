@@ -159,13 +159,12 @@ void Tfrm_Importacao::RunJob(const std::function<void()>& job) {
     progress_ = {};
     SetButtonsEnabled(false);
     Recusas.Clear();
-    bool stopped = false;
     try {
         Dispatch(job);
     } catch (const EStopRequested&) {
-        stopped = true;
+        // the job stopped for a signal: the program ends below
     }
-    if (!stopped) {
+    if (!application_.StopRequested()) {
         // Look-ups held in memory are let go: the next job reads what the destination holds then.
         DB_DESTINO.ReleaseHeldRows();
         DiscardWaitingInput();

@@ -1,13 +1,12 @@
 // A stand-in for the operator, loaded into the real program as a Qt generic plugin
 // (QT_PLUGIN_PATH to the folder above generic/, QT_QPA_GENERIC_PLUGINS=operator:<script>), for the
 // tests that run the program as a child process. It ticks the step boxes the script names, presses
-// a button once the window shows, answers every box, and says on stderr what it sees ("operator:
-// working", "operator: idle", "operator: box: <first line>"), so that a test knows when to send its
-// signal.
+// "REALIZAR IMPORTAÇÃO" once the window shows, answers every box, and says on stderr what it sees
+// ("operator: working", "operator: idle", "operator: box: <first line>"), so that a test knows when
+// to send its signal.
 //
 // Script, "key=value" pairs joined by ';':
 //   steps=all|<box caption>   the steps the run migrates (all boxes, or that one alone)
-//   press=<button name>       the button pressed (Button1, "REALIZAR IMPORTAÇÃO", unless named)
 //   then=wait|close           after the run: leave the window open, or close it as the operator does
 //   lose=connection           instead of a run: shut the embedded engine down, then close the window
 #include <QAbstractButton>
@@ -55,7 +54,7 @@ private:
             box->done(QMessageBox::Ok);
             return;
         }
-        auto* run = window->findChild<QPushButton*>(settings_.value("press", "Button1"));
+        auto* run = window->findChild<QPushButton*>("Button1");
         switch (state_) {
         case State::Waiting:
             if (settings_.value("lose") == "connection") {
