@@ -3,6 +3,8 @@
 #include "StopSignals.h"
 #include "uImportacao.h"
 
+#include <QDir>
+
 namespace {
 // One line of an error's message (the client's own text may run over several).
 QString OneLine(const std::exception& e) {
@@ -78,5 +80,14 @@ void Tfrm_Importacao::EndBySignal(int signal) {
         line += committing && failures.isEmpty() ? "encerrado como ao fechar a janela; KELMOR.FDB confirmado."
                                                  : "encerrado como ao fechar a janela.";
     if (!failures.isEmpty()) line += " Falha " + failures.join("; ") + '.';
+    // The job's report ends with the same line, its counts taken back to the last commit point.
+    if (duringJob && Relatorio.Aberto()) {
+        line += " Relatório: " + QDir::toNativeSeparators(Relatorio.Caminho()) + '.';
+        try {
+            Relatorio.Interromper(line);
+        } catch (const std::exception& e) {
+            line += " Falha ao concluir o relatório: " + OneLine(e) + '.';
+        }
+    }
     application_.Terminate(128 + signal, line);
 }
