@@ -58,6 +58,12 @@ class ERangeError : public EDatabaseError {
     using EDatabaseError::EDatabaseError;
 };
 
+// An integer that does not fit the 32 bits it is read into (a generator's value, a 64-bit key): the
+// program cannot represent it, and no row is to blame.
+class EIntegerRangeError : public ERangeError {
+    using ERangeError::ERangeError;
+};
+
 // A value the destination column it is written to cannot hold: the database would refuse the row
 // with a numeric overflow.
 class EColumnRangeError : public ERangeError {
@@ -104,6 +110,8 @@ private:
 inline bool IsRowFailure(const std::exception& e) {
     // A key the destination replaced would meet every later row of the table too.
     if (dynamic_cast<const EKeyReplacedError*>(&e)) return false;
+    // Every later row would meet a value the program cannot represent too.
+    if (dynamic_cast<const EIntegerRangeError*>(&e)) return false;
     if (auto* ib = dynamic_cast<const EIBError*>(&e)) return ib->IsRefusal();
     return dynamic_cast<const Exception*>(&e) != nullptr;
 }

@@ -94,7 +94,7 @@ TCurrency ToCurrency(const TValue& v, const QString& field) {
 int32_t ToInt32(const TValue& v, const QString& field) {
     const int64_t x = ToInt64(v, field);
     if (x < std::numeric_limits<int32_t>::min() || x > std::numeric_limits<int32_t>::max())
-        throw ERangeError(QString("%1 in %2 does not fit a 32-bit integer").arg(x).arg(field));
+        throw EIntegerRangeError(QString("%1 in %2 does not fit a 32-bit integer").arg(x).arg(field));
     return static_cast<int32_t>(x);
 }
 

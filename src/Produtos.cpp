@@ -200,8 +200,9 @@ void IncluirItemFornecedor(Tfrm_Importacao& f, int fornecedor) {
 }
 
 // The link is written only for a supplier the destination holds. A code that is not a number
-// fails the product; a link whose row fails is dropped quietly with the set's unapplied changes,
-// while a failure of the database itself ends the run.
+// fails the product; a link whose row fails (a value its column cannot take) is dropped with the
+// set's unapplied changes and recorded as refused, while a failure that is not the row's own (the
+// database itself, a key beyond 32 bits) ends the run.
 void VincularFornecedor(Tfrm_Importacao& f) {
     const int fornecedor = StrToInt(f.CDS_ORIGEM_PRODUTO.FieldByName("ITE_CODIGO_FORNE").AsString());
     if (fornecedor <= 0) return;
@@ -214,6 +215,10 @@ void VincularFornecedor(Tfrm_Importacao& f) {
     } catch (const std::exception& e) {
         f.CDS_ITEMFORNECEDOR.CancelUpdates();
         if (!IsRowFailure(e)) throw;
+        f.Recusas.Record(
+            f.CDS_ITEMFORNECEDOR.TableName(),
+            QString("%1;%2").arg(f.CDS_ITEM.FieldByName("ITE_PK_ITEM").AsString()).arg(fornecedor),
+            ExceptionMessage(e));
     }
 }
 

@@ -64,9 +64,16 @@ void TRelatorio::Abrir(const QString& pasta, const Tarefa& tarefa) {
             throw Exception(QString("Não foi possível criar o relatório %1: %2")
                                 .arg(QDir::toNativeSeparators(caminho_), arquivo->errorString()));
     }
-    arquivo_ = std::move(arquivo);
     const QByteArray cabecalho = Cabecalho("em andamento") + '\n' + kCabecalhoPerdas;
-    if (arquivo_->write(cabecalho) != cabecalho.size()) Falha("cabeçalho");
+    // A file that takes not even its heading (a full disk) is taken away again.
+    if (arquivo->write(cabecalho) != cabecalho.size() || !arquivo->flush()) {
+        const QString motivo = arquivo->errorString();
+        arquivo.reset();
+        QFile::remove(caminho_);
+        throw Exception(QString("Não foi possível criar o relatório %1: %2")
+                            .arg(QDir::toNativeSeparators(caminho_), motivo));
+    }
+    arquivo_ = std::move(arquivo);
     inicioDasPerdas_ = fimDasPerdas_ = arquivo_->pos();
     confirmado_ = {{}, {}, fimDasPerdas_};
     Committing(); // the counts block, empty, and the file on disk
@@ -221,7 +228,8 @@ void TRelatorio::RowWritten(const QString& table, TWriteKind kind, const QString
     else
         ++t.inseridas;
     if (!linha_.ativa) return;
-    if (linha_.gravadas.size() < kGravadasMaximo) linha_.gravadas << table + ' ' + key;
+    if (linha_.gravadas.size() < kGravadasMaximo && !compartilhadas_.contains(table))
+        linha_.gravadas << table + ' ' + key;
     if (const EtapaInfo* etapa = EtapaAtual(); etapa && table == etapa->tabelaDestino)
         linha_.gravouPropria = true;
 }

@@ -36,6 +36,10 @@ public:
     TRelatorio(const TRelatorio&) = delete;
     TRelatorio& operator=(const TRelatorio&) = delete;
 
+    // Tables of rows that serve many legacy rows (look-ups found or created): a failed row's end
+    // does not name them as rows to remove.
+    void Compartilhadas(const QStringList& tabelas) { compartilhadas_ = tabelas; }
+
     // Creates the job's report in `pasta` (Importacao-AAAAMMDD-HHMMSS-<job>.txt, "-2" and on for a
     // second job in the same second) and writes its heading. Raises with the file and the
     // system's reason when it cannot be created: the job must not start then.
@@ -138,6 +142,7 @@ private:
     void Falha(const QString& onde) const;
 
     TStopRequest* stop_;
+    QStringList compartilhadas_;
     std::unique_ptr<QFile> arquivo_;
     QString caminho_;
     Tarefa tarefa_;

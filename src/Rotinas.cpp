@@ -1,13 +1,20 @@
 // Key generator read and the small text routines the steps share.
 #include "uImportacao.h"
 
+#include <limits>
+
 int Tfrm_Importacao::ProximoCodigo(const QString& generator) {
     QR_PROXIMO.Close();
     QR_PROXIMO.SetSQL("SELECT GEN_ID(" + generator + ",1) AS CODIGO FROM RDB$DATABASE");
     QR_PROXIMO.Open();
-    int codigo = QR_PROXIMO.FieldByName("CODIGO").AsInteger();
+    const int64_t codigo = QR_PROXIMO.FieldByName("CODIGO").AsLargeInt();
     QR_PROXIMO.Close();
-    return codigo;
+    // Never cut to another row's key: no row is to blame, and every later one would meet it too.
+    if (codigo < std::numeric_limits<int32_t>::min() || codigo > std::numeric_limits<int32_t>::max())
+        throw EIntegerRangeError(QString("O gerador %1 deu o valor %2, que não cabe nos 32 bits da chave")
+                                     .arg(generator)
+                                     .arg(codigo));
+    return static_cast<int>(codigo);
 }
 
 QString Tfrm_Importacao::SomenteNumeros(const QString& text) {

@@ -116,6 +116,12 @@ Tfrm_Importacao::Tfrm_Importacao(TApplication& application, QWidget* parent)
     dbg_Venda->SetDataSource(DS_ORIGEM_VEN);
     dbg_ItemVenda->SetDataSource(DS_ORIGEM_ITV);
 
+    QStringList compartilhadas;
+    for (const TIBTable* t : {&TBL_BAIRRO, &TBL_CIDADE, &TBL_UF, &TBL_ENDERECOCORREIO, &TBL_GRUPO,
+                              &TBL_SUBGRUPO, &TBL_UNIDADE, &TBL_MARCA})
+        compartilhadas << t->TableName();
+    Relatorio.Compartilhadas(compartilhadas);
+
     CDS_CLIENTE.OnNewRecord = [this](TDataSet& ds) { CDS_CLIENTENewRecord(ds); };
     CDS_CRE.OnNewRecord = [this](TDataSet& ds) { CDS_CRENewRecord(ds); };
     CDS_PCR.OnNewRecord = [this](TDataSet& ds) { CDS_PCRNewRecord(ds); };

@@ -289,18 +289,21 @@ TEST_F(Produtos, TheSupplierLinkNeedsAKnownSupplierAndAnIntegerCode) {
     EXPECT_EQ(Kelmor().Count("SCA_SALDOITEMEMPRESA"), 1);
 }
 
-TEST_F(Produtos, ALinkThatFailsIsDroppedQuietlyAndTheProductCounts) {
+TEST_F(Produtos, ALinkKeyBeyond32BitsEndsTheRunWithTheGeneratorsValue) {
     Classificacao("01");
     Fornecedor(7);
-    // The next link key does not fit the 32-bit key column.
+    // The next link key does not fit the 32-bit key column: it is never cut to another row's key.
     Kelmor().Exec("SET GENERATOR GEN_IFO_PK_ITEMFORNECEDOR TO 2147483647");
     Produto({.codigo = "L1", .descricao = "LIGADO", .fornecedor = "7"});
     Produto({.codigo = "L2", .descricao = "TAMBEM", .fornecedor = "7"});
     RunProducts();
-    EXPECT_TRUE(boxes.empty());
+    ASSERT_EQ(Errors().size(), 1u);
+    EXPECT_EQ(Errors()[0],
+              "O gerador GEN_IFO_PK_ITEMFORNECEDOR deu o valor 2147483648, que não cabe nos 32 bits "
+              "da chave.");
+    EXPECT_EQ(boxes.size(), 1u); // no product box: no product is to blame
     CloseForm();
-    EXPECT_EQ(Kelmor().Count("SCA_ITEM"), 2);
-    EXPECT_EQ(Kelmor().Count("SCA_ITEMLOCALEMPRESA"), 2);
+    EXPECT_EQ(Kelmor().Count("SCA_ITEM"), 1);
     EXPECT_EQ(Kelmor().Count("SCA_ITEMFORNECEDOR"), 0);
 }
 
