@@ -133,8 +133,12 @@ void TRelatorio::TLinha::Migrada() {
 
 void TRelatorio::TLinha::ComFalha(const QString& motivo) {
     if (!relatorio_->linha_.ativa) return;
-    relatorio_->linha_.situacao = Situacao::ComFalha;
-    relatorio_->Perda("com falha", {}, motivo);
+    LinhaEmCurso& linha = relatorio_->linha_;
+    linha.situacao = Situacao::ComFalha;
+    // What the row wrote before it failed stays in the destination: the operator is told where.
+    relatorio_->Perda("com falha", {},
+                      linha.gravadas.isEmpty() ? motivo
+                                               : motivo + " (ficou gravado: " + linha.gravadas.join("; ") + ')');
 }
 
 TRelatorio::Situacao TRelatorio::Desfecho() const {
