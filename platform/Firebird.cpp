@@ -70,6 +70,18 @@ void FbAttachment::Detach() {
     CheckStatus(st);
 }
 
+bool FbAttachment::ForcedWrites() {
+    static const char items[] = {isc_info_forced_writes, isc_info_end};
+    char buffer[16] = {};
+    ISC_STATUS_ARRAY st;
+    isc_database_info(st, &handle_, static_cast<short>(sizeof items), items, static_cast<short>(sizeof buffer),
+                      buffer);
+    CheckStatus(st);
+    if (buffer[0] != isc_info_forced_writes) return true; // not told: assume the safe way
+    const short length = static_cast<short>(isc_vax_integer(buffer + 1, 2));
+    return isc_vax_integer(buffer + 3, length) != 0;
+}
+
 std::unordered_map<int, uint64_t> FbAttachment::WriteCounts() {
     static const char items[] = {isc_info_insert_count, isc_info_update_count, isc_info_delete_count,
                                  isc_info_end};

@@ -52,6 +52,8 @@ public:
     // attached (by relation id), its triggers and their dynamic SQL included. The counts only
     // grow: an unchanged count means the table was not written.
     std::unordered_map<int, uint64_t> WriteCounts();
+    // Whether the database writes its pages through to the disk at each commit (forced writes).
+    bool ForcedWrites();
 
     // Creates a database file of that SQL dialect and leaves this attachment on it.
     void Create(const QString& path, const QString& user, const QString& password, const QString& charset,

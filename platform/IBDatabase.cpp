@@ -134,8 +134,11 @@ void TIBTransaction::EnsureStarted() {
 void TIBTransaction::CommitRetaining() {
     db_.CheckStop();
     EnsureStarted();
-    if (TWriteJournal* journal = db_.Journal()) journal->Committing();
-    db_.ExecuteCommit(*this, [this] { handle_.CommitRetaining(); });
+    db_.ExecuteCommit(*this, [this] {
+        // Told last, right before the commit itself: nothing in between can stop it.
+        if (TWriteJournal* journal = db_.Journal()) journal->Committing();
+        handle_.CommitRetaining();
+    });
     if (db_.Observer()) db_.Observer()->Committed(true);
 }
 

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QSaveFile>
 #include <exception>
+#include <unistd.h>
 
 namespace {
 const char kCabecalhoEtapas[] = "etapa\ttabela de origem\tna tabela\tlidas\tmigradas\trecusadas\tcom falha\t"
@@ -274,7 +275,8 @@ void TRelatorio::Committing() {
     const QByteArray bloco = "\n" + Contagens(confirmado_.etapas) +
                              "\nfim da tarefa: em andamento (contagens até o último ponto de confirmação)\n";
     if (!arquivo_->seek(fimDasPerdas_) || arquivo_->write(bloco) != bloco.size() ||
-        !arquivo_->resize(fimDasPerdas_ + bloco.size()) || !arquivo_->flush())
+        !arquivo_->resize(fimDasPerdas_ + bloco.size()) || !arquivo_->flush() ||
+        (sincronizar_ && ::fdatasync(arquivo_->handle()) != 0))
         Falha("contagens");
 }
 

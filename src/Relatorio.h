@@ -45,6 +45,9 @@ public:
     // system's reason when it cannot be created: the job must not start then.
     void Abrir(const QString& pasta, const Tarefa& tarefa);
     bool Aberto() const { return arquivo_ != nullptr; }
+    // Whether each commit point also forces the report to the disk: as the destination does its
+    // own pages, so that a power loss leaves the report no older than the destination.
+    void Sincronizar(bool sim) { sincronizar_ = sim; }
     // The last report opened, also after it was closed.
     const QString& Caminho() const { return caminho_; }
 
@@ -143,6 +146,7 @@ private:
 
     TStopRequest* stop_;
     QStringList compartilhadas_;
+    bool sincronizar_ = false;
     std::unique_ptr<QFile> arquivo_;
     QString caminho_;
     Tarefa tarefa_;

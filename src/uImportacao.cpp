@@ -176,6 +176,11 @@ void Tfrm_Importacao::RunJob(const QString& nome, const QString& legenda, const 
         application_.ShowException(e); // nothing was written: the job does not start
         return;
     }
+    try {
+        Relatorio.Sincronizar(DB_DESTINO.Connected() && DB_DESTINO.Attachment().ForcedWrites());
+    } catch (const std::exception&) {
+        Relatorio.Sincronizar(true); // unknown: the safe way
+    }
     const QString relatorio = "Relatório: " + QDir::toNativeSeparators(Relatorio.Caminho());
     busy_ = true;
     progress_ = {};
