@@ -5,6 +5,7 @@
 #include "Win1252.h"
 
 #include <QFile>
+#include <algorithm>
 
 namespace {
 constexpr unsigned short kDialect = SQL_DIALECT_V6;
@@ -12,6 +13,36 @@ constexpr short kOctets = 1; // the character set of raw bytes
 
 [[noreturn]] void ParamOutOfRange(const TValue& v, int index) {
     throw EParameterRangeError(ValueText(v), index);
+}
+
+// A flag written as a letter goes into a BOOLEAN column as true or false: S (sim) and T (true)
+// are true, N (não) and F (false) are false, in either case; a number is true unless it is 0. Any
+// other text is no flag, and the row is not written.
+bool ParamBoolean(const TValue& v, int index) {
+    if (auto text = std::get_if<QString>(&v)) {
+        const QString letter = text->toUpper();
+        if (letter == "S" || letter == "T") return true;
+        if (letter == "N" || letter == "F") return false;
+        throw EParameterRangeError(QuotedStr(*text), index,
+                                   QStringLiteral("is not a valid boolean value for"));
+    }
+    std::optional<int64_t> x = ParamScaled(v, 0);
+    if (!x) ParamOutOfRange(v, index);
+    return *x != 0;
+}
+
+// A text BLOB (sub_type 1) crosses the client in the connection's character set, as any text; a
+// binary one is held as text of one character per byte, so that it goes back byte for byte.
+constexpr short kTextBlob = 1;
+
+QString BlobValue(const QByteArray& bytes, short subtype) {
+    if (subtype == kTextBlob) return FromWin1252(bytes.constData(), bytes.size());
+    return QString::fromLatin1(bytes);
+}
+
+QByteArray BlobBytes(const TValue& v, short subtype) {
+    const QString text = ParamText(v);
+    return subtype == kTextBlob ? ToWin1252(text) : text.toLatin1();
 }
 
 [[noreturn]] void Unsupported(const char* what, short type) {
@@ -128,6 +159,12 @@ void FbTransaction::Start(FbAttachment& db) {
 void FbTransaction::CommitRetaining() {
     ISC_STATUS_ARRAY st;
     isc_commit_retaining(st, &handle_);
+    CheckStatus(st);
+}
+
+void FbTransaction::RollbackRetaining() {
+    ISC_STATUS_ARRAY st;
+    isc_rollback_retaining(st, &handle_);
     CheckStatus(st);
 }
 
@@ -254,74 +291,88 @@ void FbStatement::BindParams(std::span<const TValue> params) {
             continue;
         }
         in_->ind[i] = 0;
-        short type = static_cast<short>(v.sqltype & ~1);
-        auto asScaled = [&](int decimals) -> int64_t {
-            std::optional<int64_t> x = ParamScaled(val, decimals);
-            if (!x) ParamOutOfRange(val, i);
-            return *x;
-        };
-        auto asDate = [&]() -> ISC_DATE {
-            std::optional<int32_t> day = ParamIscDate(val);
-            if (!day) ParamOutOfRange(val, i);
-            return *day;
-        };
-        switch (type) {
-        case SQL_TEXT:
-        case SQL_VARYING: {
-            in_->text[i] = ToWin1252(ParamText(val));
-            v.sqltype = SQL_TEXT | 1;
-            v.sqllen = static_cast<ISC_SHORT>(in_->text[i].size());
-            v.sqldata = in_->text[i].data();
-            break;
+        try {
+            BindParam(i, val);
+        } catch (const EConvertError& e) {
+            // The value itself names what it could not become; the caller adds where it went.
+            throw EParameterRangeError(e.Message(), i, QStringLiteral("for"));
         }
-        case SQL_SHORT: {
-            int64_t x = asScaled(-v.sqlscale);
-            if (x < INT16_MIN || x > INT16_MAX) ParamOutOfRange(val, i);
-            *reinterpret_cast<ISC_SHORT*>(v.sqldata) = static_cast<ISC_SHORT>(x);
-            break;
-        }
-        case SQL_LONG: {
-            int64_t x = asScaled(-v.sqlscale);
-            if (x < INT32_MIN || x > INT32_MAX) ParamOutOfRange(val, i);
-            *reinterpret_cast<ISC_LONG*>(v.sqldata) = static_cast<ISC_LONG>(x);
-            break;
-        }
-        case SQL_INT64:
-            *reinterpret_cast<ISC_INT64*>(v.sqldata) = asScaled(-v.sqlscale);
-            break;
-        case SQL_FLOAT:
-            *reinterpret_cast<float*>(v.sqldata) = static_cast<float>(ParamDouble(val));
-            break;
-        case SQL_DOUBLE:
-        case SQL_D_FLOAT:
-            *reinterpret_cast<double*>(v.sqldata) = ParamDouble(val);
-            break;
-        case SQL_TYPE_DATE:
-            *reinterpret_cast<ISC_DATE*>(v.sqldata) = asDate();
-            break;
-        case SQL_TYPE_TIME:
-            *reinterpret_cast<ISC_TIME*>(v.sqldata) = ParamIscTime(val);
-            break;
-        case SQL_TIMESTAMP: {
-            auto* ts = reinterpret_cast<ISC_TIMESTAMP*>(v.sqldata);
-            ts->timestamp_date = asDate();
-            ts->timestamp_time = ParamIscTime(val);
-            break;
-        }
-        case SQL_BOOLEAN:
-            *reinterpret_cast<FB_BOOLEAN*>(v.sqldata) = asScaled(0) != 0;
-            break;
-        case SQL_NULL:
-            in_->ind[i] = -1;
-            break;
-        default:
-            Unsupported("parameter", type);
-        }
+    }
+}
+
+void FbStatement::BindParam(int i, const TValue& val) {
+    XSQLVAR& v = in_->get()->sqlvar[i];
+    short type = static_cast<short>(v.sqltype & ~1);
+    auto asScaled = [&](int decimals) -> int64_t {
+        std::optional<int64_t> x = ParamScaled(val, decimals);
+        if (!x) ParamOutOfRange(val, i);
+        return *x;
+    };
+    auto asDate = [&]() -> ISC_DATE {
+        std::optional<int32_t> day = ParamIscDate(val);
+        if (!day) ParamOutOfRange(val, i);
+        return *day;
+    };
+    switch (type) {
+    case SQL_TEXT:
+    case SQL_VARYING: {
+        in_->text[i] = ToWin1252(ParamText(val));
+        v.sqltype = SQL_TEXT | 1;
+        v.sqllen = static_cast<ISC_SHORT>(in_->text[i].size());
+        v.sqldata = in_->text[i].data();
+        break;
+    }
+    case SQL_SHORT: {
+        int64_t x = asScaled(-v.sqlscale);
+        if (x < INT16_MIN || x > INT16_MAX) ParamOutOfRange(val, i);
+        *reinterpret_cast<ISC_SHORT*>(v.sqldata) = static_cast<ISC_SHORT>(x);
+        break;
+    }
+    case SQL_LONG: {
+        int64_t x = asScaled(-v.sqlscale);
+        if (x < INT32_MIN || x > INT32_MAX) ParamOutOfRange(val, i);
+        *reinterpret_cast<ISC_LONG*>(v.sqldata) = static_cast<ISC_LONG>(x);
+        break;
+    }
+    case SQL_INT64:
+        *reinterpret_cast<ISC_INT64*>(v.sqldata) = asScaled(-v.sqlscale);
+        break;
+    case SQL_FLOAT:
+        *reinterpret_cast<float*>(v.sqldata) = static_cast<float>(ParamDouble(val));
+        break;
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT:
+        *reinterpret_cast<double*>(v.sqldata) = ParamDouble(val);
+        break;
+    case SQL_TYPE_DATE:
+        *reinterpret_cast<ISC_DATE*>(v.sqldata) = asDate();
+        break;
+    case SQL_TYPE_TIME:
+        *reinterpret_cast<ISC_TIME*>(v.sqldata) = ParamIscTime(val);
+        break;
+    case SQL_TIMESTAMP: {
+        auto* ts = reinterpret_cast<ISC_TIMESTAMP*>(v.sqldata);
+        ts->timestamp_date = asDate();
+        ts->timestamp_time = ParamIscTime(val);
+        break;
+    }
+    case SQL_BOOLEAN:
+        *reinterpret_cast<FB_BOOLEAN*>(v.sqldata) = ParamBoolean(val, i);
+        break;
+    case SQL_BLOB:
+        *reinterpret_cast<ISC_QUAD*>(v.sqldata) = WriteBlob(BlobBytes(val, v.sqlsubtype));
+        break;
+    case SQL_NULL:
+        in_->ind[i] = -1;
+        break;
+    default:
+        Unsupported("parameter", type);
     }
 }
 
 void FbStatement::Execute(FbTransaction& tr, std::span<const TValue> params) {
     if (cursorOpen_) CloseCursor();
+    tr_ = &tr; // the BLOBs of its parameters and of its rows are written and read there
     BindParams(params);
     ISC_STATUS_ARRAY st;
     if (returnsRow_) {
@@ -410,10 +461,58 @@ void FbStatement::ReadOutput(std::vector<TValue>& row) {
         case SQL_BOOLEAN:
             row[i] = static_cast<int64_t>(*reinterpret_cast<const FB_BOOLEAN*>(v.sqldata) != 0);
             break;
+        case SQL_BLOB:
+            row[i] = BlobValue(ReadBlob(*reinterpret_cast<const ISC_QUAD*>(v.sqldata)), v.sqlsubtype);
+            break;
         default:
             Unsupported("column", type);
         }
     }
+}
+
+QByteArray FbStatement::ReadBlob(const ISC_QUAD& id) {
+    ISC_STATUS_ARRAY st;
+    isc_blob_handle blob = 0;
+    ISC_QUAD quad = id;
+    isc_open_blob2(st, db_.Handle(), tr_->Handle(), &blob, &quad, 0, nullptr);
+    CheckStatus(st);
+    QByteArray bytes;
+    char segment[32768];
+    for (;;) {
+        unsigned short length = 0;
+        const ISC_STATUS rc = isc_get_segment(st, &blob, &length, sizeof segment, segment);
+        if (rc == isc_segstr_eof) break;
+        if (rc != 0 && rc != isc_segment) {
+            ISC_STATUS_ARRAY ignored;
+            isc_close_blob(ignored, &blob);
+            CheckStatus(st);
+        }
+        bytes.append(segment, length);
+    }
+    isc_close_blob(st, &blob);
+    CheckStatus(st);
+    return bytes;
+}
+
+ISC_QUAD FbStatement::WriteBlob(const QByteArray& bytes) {
+    ISC_STATUS_ARRAY st;
+    isc_blob_handle blob = 0;
+    ISC_QUAD id{};
+    isc_create_blob2(st, db_.Handle(), tr_->Handle(), &blob, &id, 0, nullptr);
+    CheckStatus(st);
+    constexpr qsizetype kSegment = 32767;
+    for (qsizetype at = 0; at < bytes.size(); at += kSegment) {
+        const auto length = static_cast<unsigned short>(std::min(kSegment, bytes.size() - at));
+        isc_put_segment(st, &blob, length, bytes.constData() + at);
+        if (st[0] == 1 && st[1] != 0) {
+            ISC_STATUS_ARRAY ignored;
+            isc_cancel_blob(ignored, &blob);
+            CheckStatus(st);
+        }
+    }
+    isc_close_blob(st, &blob);
+    CheckStatus(st);
+    return id;
 }
 
 void FbStatement::CloseCursor() {

@@ -164,7 +164,9 @@ void Tfrm_Importacao::RunJob(const std::function<void()>& job) {
     } catch (const EStopRequested&) {
         // the job stopped for a signal: the program ends below
     }
+    QString identidades;
     if (!application_.StopRequested()) {
+        Dispatch([&] { identidades = ReiniciarIdentidades(); });
         // Look-ups held in memory are let go: the next job reads what the destination holds then.
         DB_DESTINO.ReleaseHeldRows();
         DiscardWaitingInput();
@@ -177,7 +179,10 @@ void Tfrm_Importacao::RunJob(const std::function<void()>& job) {
     }
     busy_ = false;
     SetButtonsEnabled(true);
-    if (!Recusas.IsEmpty()) application_.Show(Recusas.Summary(), TMsgIcon::Information);
+    QStringList fim;
+    if (!Recusas.IsEmpty()) fim << Recusas.Summary();
+    if (!identidades.isEmpty()) fim << identidades;
+    if (!fim.isEmpty()) application_.Show(fim.join("\n\n"), TMsgIcon::Information);
 }
 
 void Tfrm_Importacao::DiscardWaitingInput() {
