@@ -125,6 +125,9 @@ private:
     // A BLOB's whole content, and a new BLOB of these bytes, in the transaction of the last run.
     QByteArray ReadBlob(const ISC_QUAD& id);
     ISC_QUAD WriteBlob(const QByteArray& bytes);
+    // A BLOB's bytes as a value of its sub_type, and a value as the bytes of one.
+    static QString BlobValue(const QByteArray& bytes, short subtype);
+    static QByteArray BlobBytes(const TValue& v, short subtype);
 
     FbAttachment& db_;
     FbTransaction* tr_ = nullptr; // the transaction of the last run

@@ -80,12 +80,9 @@ std::vector<TIBDatabase::TIdentityRestart> TIBDatabase::RestartIdentities(TIBTra
                                 .arg(Identifier(table), Identifier(column))
                                 .arg(restart.restartWith);
         // The change runs in the job's transaction, which holds the table it wrote: another
-        // transaction would wait for it. What the job wrote is committed first, so that a change
-        // the destination refuses, even at its commit, is undone alone. The statements this
-        // connection keeps prepared hold the table in use too: they are let go, and prepared again
-        // when next used.
+        // transaction would find the table in use. What the job wrote is committed first, so that
+        // a change the destination refuses, even at its commit, is undone alone.
         tr.CommitRetaining();
-        statements_.clear();
         try {
             FbStatement(attachment_, tr.Handle(), restart.statement).Execute(tr.Handle(), {});
             tr.CommitRetaining();
