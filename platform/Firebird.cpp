@@ -15,13 +15,12 @@ constexpr short kOctets = 1; // the character set of raw bytes
 }
 
 // A flag written as a letter goes into a BOOLEAN column as true or false: S (sim) and T (true)
-// are true, N (não) and F (false) are false, in either case; a number is true unless it is 0. Any
-// other text is no flag, and the row is not written.
+// are true, N (não) and F (false) are false; a number is true unless it is 0. Any other text is
+// no flag, and the row is not written.
 bool ParamBoolean(const TValue& v, int index) {
     if (auto text = std::get_if<QString>(&v)) {
-        const QString letter = text->toUpper();
-        if (letter == "S" || letter == "T") return true;
-        if (letter == "N" || letter == "F") return false;
+        if (*text == "S" || *text == "T") return true;
+        if (*text == "N" || *text == "F") return false;
         throw EParameterRangeError(QuotedStr(*text), index,
                                    QStringLiteral("is not a valid boolean value for"));
     }

@@ -9,6 +9,9 @@ QString Tfrm_Importacao::ReiniciarIdentidades() {
         reinicios = DB_DESTINO.RestartIdentities(TR_DESTINO);
     } catch (const EStopRequested&) {
         return {}; // the program ends now; the identities wait for the next job
+    } catch (const EIBError& e) {
+        if (!e.IsConnectionLost()) throw;
+        return {}; // the job's own error, or the close, tells that the connection is gone
     }
     QStringList pendentes;
     for (const TIBDatabase::TIdentityRestart& r : reinicios) {

@@ -27,6 +27,11 @@ struct Variante {
     Passo depois = {};               // run on the variant after the job, before its rows are read
 };
 
+// A case is named by its name in a failure.
+void PrintTo(const Variante& v, std::ostream* os) {
+    *os << v.nome;
+}
+
 class VariantesDestino : public MigrationTest, public ::testing::WithParamInterface<Variante> {
 public:
     void Funcionario(const QString& code, const QString& name) {
@@ -194,6 +199,21 @@ const Variante kVariantes[] = {
          "FROM SCA_FUNCIONARIO ORDER BY 1",
      .linhasComum = {"1|ANA|S|N", "7|BETO|S|N"},
      .linhasVariante = {"1|ANA|S|N", "7|BETO|S|N"}},
+    // F (a person) as false, S as true and N as false, on a client dataset.
+    {.nome = "BooleanRecebeTF",
+     .legado = [](VariantesDestino& t) { t.Cliente("1", "ANA", "123.456.789-01"); },
+     .edicao =
+         [](VariantesDestino& t) {
+             t.Redeclare("SCA_CLIENTE", {{"CLI_TIPO", "BOOLEAN"},
+                                         {"CLI_ALTERADO", "BOOLEAN"},
+                                         {"CLI_UTILIZACAO_INTERNA", "BOOLEAN"}});
+         },
+     .acao = Acao::Clientes,
+     .consulta = "SELECT CLI_CODIGO, CLI_TIPO, CLI_ALTERADO, CLI_UTILIZACAO_INTERNA FROM SCA_CLIENTE",
+     .consultaVariante = "SELECT CLI_CODIGO, IIF(CLI_TIPO, 'T', 'F'), IIF(CLI_ALTERADO, 'S', 'N'), "
+                         "IIF(CLI_UTILIZACAO_INTERNA, 'S', 'N') FROM SCA_CLIENTE",
+     .linhasComum = {"1|F|S|N"},
+     .linhasVariante = {"1|F|S|N"}},
     // A flag that is no S, N, T or F: the employee is refused, which ends the run, named in full.
     {.nome = "BooleanRecusaOutraLetra",
      .legado = DoisFuncionarios,
