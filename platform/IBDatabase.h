@@ -113,9 +113,10 @@ public:
         QString statement;       // the statement that restarts it
         QString failure;         // empty: restarted
     };
-    // Restarts, each in a transaction of its own, every identity column of the tables inserted into
-    // since the last call whose next key would be one already stored. The largest keys are read
-    // in `tr`, which sees what the job wrote. A lost connection is raised; any other refusal is
+    // Restarts every identity column of the tables inserted into since the last call whose next
+    // key would be one already stored. It runs in `tr`, which sees what the job wrote and holds the
+    // tables: what `tr` wrote is committed first, then each restart alone, so that one the
+    // destination refuses is undone alone. A lost connection is raised; any other refusal is
     // returned with the statement to run.
     std::vector<TIdentityRestart> RestartIdentities(TIBTransaction& tr);
 
