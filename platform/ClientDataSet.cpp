@@ -1,5 +1,6 @@
 #include "ClientDataSet.h"
 
+#include "InsertedFields.h"
 #include "StoredKey.h"
 #include "ValueText.h"
 
@@ -106,17 +107,18 @@ QString TClientDataSet::KeyText(const TRow& row) const {
     return parts.join(';');
 }
 
-const TClientDataSet::Statement& TClientDataSet::StatementFor(const Change& c, const QString& returning) {
+const TClientDataSet::Statement& TClientDataSet::StatementFor(const std::vector<char>& sets, bool inserted,
+                                                              const QString& returning) {
     // Rows that set the same columns share one statement, built once.
-    std::string key(c.assigned.begin(), c.assigned.end());
-    key += c.inserted ? 'I' : 'U';
+    std::string key(sets.begin(), sets.end());
+    key += inserted ? 'I' : 'U';
     key += returning.isEmpty() ? 'N' : 'R';
     auto it = statements_.find(key);
     if (it != statements_.end()) return it->second;
     Statement st;
     for (const auto& f : Fields())
-        if (c.assigned[f->Index()]) st.columns << f->FieldName();
-    if (c.inserted) {
+        if (sets[f->Index()]) st.columns << f->FieldName();
+    if (inserted) {
         QStringList marks;
         for (qsizetype i = 0; i < st.columns.size(); ++i)
             marks << "?";
@@ -143,20 +145,23 @@ bool TClientDataSet::KeyIndexed() const {
 }
 
 void TClientDataSet::ApplyChange(const Change& c) {
-    const Statement& statement =
-        StatementFor(c, c.inserted ? db_.ReturningClause(table_, keyFields_, tr_) : QString());
-    if (statement.sql.isEmpty()) return; // an edit that changed nothing
     TRow& row = rows_[c.row];
+    // An update writes only the columns the edit changed: what the set does not hold stays stored.
+    const std::vector<char> sets =
+        c.inserted ? InsertedFields(db_, tr_, table_, *this, row, c.assigned) : c.assigned;
+    const Statement& statement =
+        StatementFor(sets, c.inserted, c.inserted ? db_.ReturningClause(table_, keyFields_, tr_) : QString());
+    if (statement.sql.isEmpty()) return; // an edit that changed nothing
     std::vector<TValue> params;
     for (const auto& f : Fields())
-        if (c.assigned[f->Index()]) params.push_back(row[f->Index()]);
+        if (sets[f->Index()]) params.push_back(row[f->Index()]);
     if (!c.inserted) params.insert(params.end(), c.oldKey.begin(), c.oldKey.end());
     FbStatement& st = db_.Prepare(statement.sql, tr_);
     try {
         db_.ExecuteWrite(st, tr_, params, table_, c.inserted ? TWriteKind::Insert : TWriteKind::Update);
     } catch (const EParameterRangeError& e) {
         // The statement knows its parameters by position: set columns first, then the key.
-        throw e.ForColumn((statement.columns + keyFields_).value(e.Index()));
+        throw e.ForColumn(table_, (statement.columns + keyFields_).value(e.Index()));
     }
     if (!c.inserted && st.RowsAffected() == 0)
         throw EDatabaseError("Record not found or changed by another user");

@@ -79,7 +79,7 @@ private:
         bool returning = false; // the insert returns the key fields the destination stored
     };
     void ApplyChange(const Change& c);
-    const Statement& StatementFor(const Change& c, const QString& returning);
+    const Statement& StatementFor(const std::vector<char>& sets, bool inserted, const QString& returning);
     // Whether an index of the set is over a key field.
     bool KeyIndexed() const;
 

@@ -1,5 +1,7 @@
 #include "FbErrors.h"
 
+#include "Win1252.h"
+
 #include <QStringList>
 #include <algorithm>
 #include <span>
@@ -9,8 +11,10 @@ void RaiseStatus(const ISC_STATUS* status, bool preparing) {
     QStringList lines;
     char buf[1024];
     const ISC_STATUS* p = status;
+    // The engine writes what it quotes (a refused value, a name) in the connection's character set,
+    // the one every text crosses the client in: never in the locale's.
     while (fb_interpret(buf, sizeof buf, &p) > 0)
-        lines << QString::fromLocal8Bit(buf);
+        lines << FromWin1252(buf, static_cast<qsizetype>(qstrlen(buf)));
     long sqlcode = isc_sqlcode(status);
     // Every error code of the vector, up to its warnings: the first one alone may only say
     // "arithmetic exception" or "deadlock" where a later one says what happened.

@@ -14,6 +14,21 @@ constexpr short kOctets = 1; // the character set of raw bytes
     throw EParameterRangeError(ValueText(v), index);
 }
 
+// A flag written as a letter goes into a BOOLEAN column as true or false: S (sim) and T (true)
+// are true, N (não) and F (false) are false; a number is true unless it is 0. Any other text is
+// no flag, and the row is not written.
+bool ParamBoolean(const TValue& v, int index) {
+    if (auto text = std::get_if<QString>(&v)) {
+        if (*text == "S" || *text == "T") return true;
+        if (*text == "N" || *text == "F") return false;
+        throw EParameterRangeError(QuotedStr(*text), index,
+                                   QStringLiteral("is not a valid boolean value for"));
+    }
+    std::optional<int64_t> x = ParamScaled(v, 0);
+    if (!x) ParamOutOfRange(v, index);
+    return *x != 0;
+}
+
 [[noreturn]] void Unsupported(const char* what, short type) {
     throw EIBError(QString("Unsupported %1 type %2").arg(what).arg(type), 0, 0);
 }
@@ -143,6 +158,12 @@ void FbTransaction::CommitRetaining() {
     CheckStatus(st);
 }
 
+void FbTransaction::RollbackRetaining() {
+    ISC_STATUS_ARRAY st;
+    isc_rollback_retaining(st, &handle_);
+    CheckStatus(st);
+}
+
 void FbTransaction::Commit() {
     ISC_STATUS_ARRAY st;
     isc_commit_transaction(st, &handle_);
@@ -266,74 +287,88 @@ void FbStatement::BindParams(std::span<const TValue> params) {
             continue;
         }
         in_->ind[i] = 0;
-        short type = static_cast<short>(v.sqltype & ~1);
-        auto asScaled = [&](int decimals) -> int64_t {
-            std::optional<int64_t> x = ParamScaled(val, decimals);
-            if (!x) ParamOutOfRange(val, i);
-            return *x;
-        };
-        auto asDate = [&]() -> ISC_DATE {
-            std::optional<int32_t> day = ParamIscDate(val);
-            if (!day) ParamOutOfRange(val, i);
-            return *day;
-        };
-        switch (type) {
-        case SQL_TEXT:
-        case SQL_VARYING: {
-            in_->text[i] = ToWin1252(ParamText(val));
-            v.sqltype = SQL_TEXT | 1;
-            v.sqllen = static_cast<ISC_SHORT>(in_->text[i].size());
-            v.sqldata = in_->text[i].data();
-            break;
+        try {
+            BindParam(i, val);
+        } catch (const EConvertError& e) {
+            // The value itself names what it could not become; the caller adds where it went.
+            throw EParameterRangeError(e.Message(), i, QStringLiteral("for"));
         }
-        case SQL_SHORT: {
-            int64_t x = asScaled(-v.sqlscale);
-            if (x < INT16_MIN || x > INT16_MAX) ParamOutOfRange(val, i);
-            *reinterpret_cast<ISC_SHORT*>(v.sqldata) = static_cast<ISC_SHORT>(x);
-            break;
-        }
-        case SQL_LONG: {
-            int64_t x = asScaled(-v.sqlscale);
-            if (x < INT32_MIN || x > INT32_MAX) ParamOutOfRange(val, i);
-            *reinterpret_cast<ISC_LONG*>(v.sqldata) = static_cast<ISC_LONG>(x);
-            break;
-        }
-        case SQL_INT64:
-            *reinterpret_cast<ISC_INT64*>(v.sqldata) = asScaled(-v.sqlscale);
-            break;
-        case SQL_FLOAT:
-            *reinterpret_cast<float*>(v.sqldata) = static_cast<float>(ParamDouble(val));
-            break;
-        case SQL_DOUBLE:
-        case SQL_D_FLOAT:
-            *reinterpret_cast<double*>(v.sqldata) = ParamDouble(val);
-            break;
-        case SQL_TYPE_DATE:
-            *reinterpret_cast<ISC_DATE*>(v.sqldata) = asDate();
-            break;
-        case SQL_TYPE_TIME:
-            *reinterpret_cast<ISC_TIME*>(v.sqldata) = ParamIscTime(val);
-            break;
-        case SQL_TIMESTAMP: {
-            auto* ts = reinterpret_cast<ISC_TIMESTAMP*>(v.sqldata);
-            ts->timestamp_date = asDate();
-            ts->timestamp_time = ParamIscTime(val);
-            break;
-        }
-        case SQL_BOOLEAN:
-            *reinterpret_cast<FB_BOOLEAN*>(v.sqldata) = asScaled(0) != 0;
-            break;
-        case SQL_NULL:
-            in_->ind[i] = -1;
-            break;
-        default:
-            Unsupported("parameter", type);
-        }
+    }
+}
+
+void FbStatement::BindParam(int i, const TValue& val) {
+    XSQLVAR& v = in_->get()->sqlvar[i];
+    short type = static_cast<short>(v.sqltype & ~1);
+    auto asScaled = [&](int decimals) -> int64_t {
+        std::optional<int64_t> x = ParamScaled(val, decimals);
+        if (!x) ParamOutOfRange(val, i);
+        return *x;
+    };
+    auto asDate = [&]() -> ISC_DATE {
+        std::optional<int32_t> day = ParamIscDate(val);
+        if (!day) ParamOutOfRange(val, i);
+        return *day;
+    };
+    switch (type) {
+    case SQL_TEXT:
+    case SQL_VARYING: {
+        in_->text[i] = ToWin1252(ParamText(val));
+        v.sqltype = SQL_TEXT | 1;
+        v.sqllen = static_cast<ISC_SHORT>(in_->text[i].size());
+        v.sqldata = in_->text[i].data();
+        break;
+    }
+    case SQL_SHORT: {
+        int64_t x = asScaled(-v.sqlscale);
+        if (x < INT16_MIN || x > INT16_MAX) ParamOutOfRange(val, i);
+        *reinterpret_cast<ISC_SHORT*>(v.sqldata) = static_cast<ISC_SHORT>(x);
+        break;
+    }
+    case SQL_LONG: {
+        int64_t x = asScaled(-v.sqlscale);
+        if (x < INT32_MIN || x > INT32_MAX) ParamOutOfRange(val, i);
+        *reinterpret_cast<ISC_LONG*>(v.sqldata) = static_cast<ISC_LONG>(x);
+        break;
+    }
+    case SQL_INT64:
+        *reinterpret_cast<ISC_INT64*>(v.sqldata) = asScaled(-v.sqlscale);
+        break;
+    case SQL_FLOAT:
+        *reinterpret_cast<float*>(v.sqldata) = static_cast<float>(ParamDouble(val));
+        break;
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT:
+        *reinterpret_cast<double*>(v.sqldata) = ParamDouble(val);
+        break;
+    case SQL_TYPE_DATE:
+        *reinterpret_cast<ISC_DATE*>(v.sqldata) = asDate();
+        break;
+    case SQL_TYPE_TIME:
+        *reinterpret_cast<ISC_TIME*>(v.sqldata) = ParamIscTime(val);
+        break;
+    case SQL_TIMESTAMP: {
+        auto* ts = reinterpret_cast<ISC_TIMESTAMP*>(v.sqldata);
+        ts->timestamp_date = asDate();
+        ts->timestamp_time = ParamIscTime(val);
+        break;
+    }
+    case SQL_BOOLEAN:
+        *reinterpret_cast<FB_BOOLEAN*>(v.sqldata) = ParamBoolean(val, i);
+        break;
+    case SQL_BLOB:
+        *reinterpret_cast<ISC_QUAD*>(v.sqldata) = WriteBlob(BlobBytes(val, v.sqlsubtype));
+        break;
+    case SQL_NULL:
+        in_->ind[i] = -1;
+        break;
+    default:
+        Unsupported("parameter", type);
     }
 }
 
 void FbStatement::Execute(FbTransaction& tr, std::span<const TValue> params) {
     if (cursorOpen_) CloseCursor();
+    tr_ = &tr; // the BLOBs of its parameters and of its rows are written and read there
     BindParams(params);
     ISC_STATUS_ARRAY st;
     if (returnsRow_) {
@@ -421,6 +456,9 @@ void FbStatement::ReadOutput(std::vector<TValue>& row) {
         }
         case SQL_BOOLEAN:
             row[i] = static_cast<int64_t>(*reinterpret_cast<const FB_BOOLEAN*>(v.sqldata) != 0);
+            break;
+        case SQL_BLOB:
+            row[i] = BlobValue(ReadBlob(*reinterpret_cast<const ISC_QUAD*>(v.sqldata)), v.sqlsubtype);
             break;
         default:
             Unsupported("column", type);

@@ -17,20 +17,23 @@
 #include <unordered_map>
 #include <vector>
 
-// A parameter value that does not fit the variable the server described for it. A statement knows
-// its parameters by position only; a caller that knows their columns names them with ForColumn.
+// A parameter value that does not fit the variable the server described for it, or does not convert
+// to its type. A statement knows its parameters by position only; a caller that knows their table
+// and columns names them with ForColumn.
 class EParameterRangeError : public ERangeError {
 public:
-    EParameterRangeError(QString value, int index)
-        : ERangeError(QString("%1 does not fit parameter %2").arg(value).arg(index + 1)),
-          value_(std::move(value)), index_(index) {}
+    // `problem` says what is wrong with the value, before the parameter or column it names.
+    EParameterRangeError(QString value, int index, QString problem = QStringLiteral("does not fit"))
+        : ERangeError(QString("%1 %2 parameter %3").arg(value, problem).arg(index + 1)),
+          value_(std::move(value)), problem_(std::move(problem)), index_(index) {}
     int Index() const { return index_; } // 0-based
-    EColumnRangeError ForColumn(const QString& column) const {
-        return EColumnRangeError(QString("%1 does not fit column %2").arg(value_, column));
+    EColumnRangeError ForColumn(const QString& table, const QString& column) const {
+        return EColumnRangeError(QString("%1 %2 column %3 of table %4").arg(value_, problem_, column, table));
     }
 
 private:
     QString value_;
+    QString problem_;
     int index_;
 };
 
@@ -74,6 +77,8 @@ public:
     // locked row fails at once instead of waiting.
     void Start(FbAttachment& db);
     void CommitRetaining();
+    // Undoes what was written since the last commit; the transaction goes on.
+    void RollbackRetaining();
     void Commit();
     void Rollback();
     bool Active() const { return handle_ != 0; }
@@ -115,10 +120,19 @@ public:
 private:
     struct Sqlda;
     void BindParams(std::span<const TValue> params);
+    // One parameter that is not NULL into its variable.
+    void BindParam(int index, const TValue& value);
     void AllocateOutput();
     void ReadOutput(std::vector<TValue>& row);
+    // A BLOB's whole content, and a new BLOB of these bytes, in the transaction of the last run.
+    QByteArray ReadBlob(const ISC_QUAD& id);
+    ISC_QUAD WriteBlob(const QByteArray& bytes);
+    // A BLOB's bytes as a value of its sub_type, and a value as the bytes of one.
+    static QString BlobValue(const QByteArray& bytes, short subtype);
+    static QByteArray BlobBytes(const TValue& v, short subtype);
 
     FbAttachment& db_;
+    FbTransaction* tr_ = nullptr; // the transaction of the last run
     QString sql_;
     isc_stmt_handle handle_ = 0;
     bool isSelect_ = false;

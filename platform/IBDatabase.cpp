@@ -51,6 +51,7 @@ void TIBDatabase::CloseEnding(bool commit) {
         close();
     statements_.clear();
     triggers_.reset();
+    defaulted_.clear();
     std::exception_ptr failure;
     for (TIBTransaction* tr : transactions_) {
         if (!tr->InTransaction()) continue;

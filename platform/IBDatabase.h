@@ -109,6 +109,26 @@ public:
     // trigger may replace the key. Decided once a job for each table and key.
     QString ReturningClause(const QString& table, const QStringList& keyColumns, TIBTransaction& tr);
 
+    // The columns of the table that the destination declares NOT NULL with a DEFAULT, read once a
+    // job: an insert that would give one of them NULL leaves it out, so that the default applies.
+    const QSet<QString>& DefaultedColumns(const QString& table, TIBTransaction& tr);
+
+    // An identity column of a table this connection inserted into, whose key generator stood
+    // behind the largest key stored (the rows were given their keys): restarted past it, or, when
+    // the destination refused that, what to restart it with and why not.
+    struct TIdentityRestart {
+        QString table, column;
+        int64_t restartWith = 0; // the largest key stored: the identity's next key follows it
+        QString statement;       // the statement that restarts it
+        QString failure;         // empty: restarted
+    };
+    // Restarts every identity column of the tables inserted into since the last call whose next
+    // key would be one already stored. It runs in `tr`, which sees what the job wrote and holds the
+    // tables: what `tr` wrote is committed first, then each restart alone, so that one the
+    // destination refuses is undone alone. A lost connection is raised; any other refusal is
+    // returned with the statement to run.
+    std::vector<TIdentityRestart> RestartIdentities(TIBTransaction& tr);
+
     // Checked before each statement and each commit retaining: once a stop is requested, nothing
     // more runs or is committed on this connection.
     void SetStopRequest(const TStopRequest* stop) { stop_ = stop; }
@@ -139,6 +159,7 @@ public:
     // anew when next used: between jobs the destination's own triggers may have written rows.
     void ReleaseHeldRows() {
         triggers_.reset();
+        defaulted_.clear();
         TableChanged(QString());
     }
     void AddTransaction(TIBTransaction* tr) { transactions_.push_back(tr); }
@@ -191,6 +212,8 @@ private:
     TWriteJournal* journal_ = nullptr;
     const TStopRequest* stop_ = nullptr;
     std::optional<Triggers> triggers_;
+    QHash<QString, QSet<QString>> defaulted_; // DefaultedColumns, by table
+    QSet<QString> inserted_;                  // the tables inserted into since the last restart
 };
 
 class TIBTransaction {

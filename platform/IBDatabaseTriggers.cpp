@@ -257,6 +257,7 @@ QString TIBDatabase::ReturningClause(const QString& table, const QStringList& ke
 
 void TIBDatabase::ExecuteWrite(FbStatement& st, TIBTransaction& tr, std::span<const TValue> params,
                                const QString& table, TWriteKind kind) {
+    if (kind == TWriteKind::Insert) inserted_.insert(table);
     // Nobody holds rows: nothing to keep up to date.
     if (!HasWriteListeners()) return Execute(st, tr, params);
     const Triggers& active = ActiveTriggers(tr);

@@ -2,6 +2,7 @@
 
 #include "Elapsed.h"
 #include "Errors.h"
+#include "InsertedFields.h"
 #include "StoredKey.h"
 #include "Text.h"
 #include "ValueText.h"
@@ -232,8 +233,9 @@ int TIBTable::DoPost(TRow& row, const std::vector<char>& assigned, bool insertin
     if (!inserting) Fail("Table rows are only inserted here");
     QStringList cols, marks;
     std::vector<TValue> params;
+    const std::vector<char> sets = InsertedFields(db_, tr_, table_, *this, row, assigned);
     for (const auto& f : Fields())
-        if (assigned[f->Index()]) {
+        if (sets[f->Index()]) {
             cols << f->FieldName();
             marks << "?";
             params.push_back(row[f->Index()]);
@@ -263,7 +265,7 @@ int TIBTable::DoPost(TRow& row, const std::vector<char>& assigned, bool insertin
         }
     } catch (const EParameterRangeError& e) {
         Cancel();
-        throw e.ForColumn(cols.value(e.Index()));
+        throw e.ForColumn(table_, cols.value(e.Index()));
     } catch (...) {
         // The refused row is dropped: it must not fail every later operation on this table.
         Cancel();

@@ -53,6 +53,7 @@ void TRelatorio::Abrir(const QString& pasta, const Tarefa& tarefa) {
     interrompida_.reset();
     etapaInterrompida_.clear();
     pendentes_.clear();
+    notas_.clear();
     const QString base =
         QDir(pasta).filePath("Importacao-" + inicio_.toString("yyyyMMdd-HHmmss") + '-' + tarefa.nome);
     auto arquivo = std::make_unique<QFile>();
@@ -137,9 +138,9 @@ void TRelatorio::TLinha::ComFalha(const QString& motivo) {
     LinhaEmCurso& linha = relatorio_->linha_;
     linha.situacao = Situacao::ComFalha;
     // What the row wrote before it failed stays in the destination: the operator is told where.
-    relatorio_->Perda("com falha", {},
-                      linha.gravadas.isEmpty() ? motivo
-                                               : motivo + " (ficou gravado: " + linha.gravadas.join("; ") + ')');
+    relatorio_->Perda(
+        "com falha", {},
+        linha.gravadas.isEmpty() ? motivo : motivo + " (ficou gravado: " + linha.gravadas.join("; ") + ')');
 }
 
 TRelatorio::Situacao TRelatorio::Desfecho() const {
@@ -348,7 +349,7 @@ void TRelatorio::Finalizar(const QStringList& fim) {
         resta -= parte.size();
     }
     QStringList linhasFim;
-    for (const QString& l : fim)
+    for (const QString& l : fim + notas_)
         linhasFim << UmaLinha(l);
     final.write(("\nfim da tarefa: " + linhasFim.join('\n') + '\n').toUtf8());
     if (!final.commit())

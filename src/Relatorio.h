@@ -90,6 +90,9 @@ public:
     void RowWritten(const QString& table, TWriteKind kind, const QString& key) override;
     void Committing() override;
 
+    // A note for the report's end (what the operator still has to do).
+    void Nota(const QString& texto) { notas_ << texto; }
+
     // How the job ended; each writes the whole report in its final order and closes it. After a
     // stop the counts and lines go back to the last commit point, as the destination does.
     void Concluir();
@@ -146,6 +149,7 @@ private:
 
     TStopRequest* stop_;
     QStringList compartilhadas_;
+    QStringList notas_;
     bool sincronizar_ = false;
     std::unique_ptr<QFile> arquivo_;
     QString caminho_;

@@ -200,9 +200,16 @@ void Tfrm_Importacao::RunJob(const QString& nome, const QString& legenda, const 
     }
     DB_DESTINO.SetJournal(nullptr);
     Recusas.OnRecord = nullptr;
+    QString identidades;
     if (!application_.StopRequested()) {
+        try {
+            identidades = ReiniciarIdentidades();
+        } catch (const std::exception& e) {
+            erro = (erro ? *erro + '\n' : QString()) + ExceptionMessage(e);
+        }
         // The report is whole before any box waits for the operator.
         try {
+            if (!identidades.isEmpty()) Relatorio.Nota(identidades);
             if (erro)
                 Relatorio.Falhar(*erro);
             else
@@ -223,7 +230,10 @@ void Tfrm_Importacao::RunJob(const QString& nome, const QString& legenda, const 
     }
     busy_ = false;
     SetButtonsEnabled(true);
-    if (!Recusas.IsEmpty()) application_.Show(Recusas.Summary() + "\n\n" + relatorio, TMsgIcon::Information);
+    QStringList fim;
+    if (!Recusas.IsEmpty()) fim << Recusas.Summary();
+    if (!identidades.isEmpty()) fim << identidades;
+    if (!fim.isEmpty()) application_.Show(fim.join("\n\n") + "\n\n" + relatorio, TMsgIcon::Information);
 }
 
 void Tfrm_Importacao::IniciarEtapa(const QString& nome, const TDataSet& origem, const QString& tabelaOrigem,

@@ -60,6 +60,10 @@ public:
     void RegistrarContatoCliente(int owner, int type, const QString& text);
     void RegistrarContatoFornecedor(int owner, int type, const QString& text);
     QString DocumentoUnico(const QString& number);
+    // Restarts the identity keys of the tables the job inserted into past the largest key stored.
+    // What the destination refused to restart, with the statement that does it, for the job's
+    // closing message; empty when nothing is left to do.
+    QString ReiniciarIdentidades();
 
     // --- connections, transactions and free queries ---------------------------------------
     TIBDatabase DB_DESTINO{"DB_DESTINO"};

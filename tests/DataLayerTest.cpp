@@ -111,11 +111,12 @@ TEST_F(DataLayer, AValueThatDoesNotFitRaisesNamingItAndItsColumnOrField) {
         TValue value;
         const char* message;
     } cases[] = {
-        {"PRECO", TCurrency::FromInteger(100000000000000), "100000000000000 does not fit column PRECO"},
+        {"PRECO", TCurrency::FromInteger(100000000000000),
+         "100000000000000 does not fit column PRECO of table T_FAIXA"},
         {"PRECO", TCurrency::FromUnits(-922337203685477581),
-         "-92233720368547.7581 does not fit column PRECO"},
-        {"PERC", TCurrency::FromInteger(400), "400 does not fit column PERC"},
-        {"QTD", TCurrency::FromInteger(1000000), "1000000 does not fit column QTD"},
+         "-92233720368547.7581 does not fit column PRECO of table T_FAIXA"},
+        {"PERC", TCurrency::FromInteger(400), "400 does not fit column PERC of table T_FAIXA"},
+        {"QTD", TCurrency::FromInteger(1000000), "1000000 does not fit column QTD of table T_FAIXA"},
         // Fields convert before anything reaches a column.
         {"PRECO", 1e15, "1e+15 does not fit field 'PRECO'"},
         {"GRANDE", 1e19, "1e+19 does not fit field 'GRANDE'"},

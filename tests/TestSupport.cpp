@@ -173,12 +173,17 @@ std::vector<QString> MigrationTest::Errors() const {
 }
 
 void MigrationTest::Redeclare(const QString& table, const QString& column, const QString& type) {
+    Redeclare(table, {{column, type}});
+}
+
+void MigrationTest::Redeclare(const QString& table, const std::vector<std::pair<QString, QString>>& columns) {
     QFile script(":/schema/kelmor.sql");
     if (!script.open(QIODevice::ReadOnly)) throw Exception("the destination schema script is missing");
     for (QString statement : SplitScript(QString::fromUtf8(script.readAll()))) {
         if (!statement.startsWith("CREATE TABLE " + table + " (")) continue;
-        statement.replace(QRegularExpression("\\b" + column + "\\s+[A-Z]+(\\(\\d+(,\\d+)?\\))?"),
-                          column + ' ' + type);
+        for (const auto& [column, type] : columns)
+            statement.replace(QRegularExpression("\\b" + column + "\\s+[A-Z]+(\\(\\d+(,\\d+)?\\))?"),
+                              column + ' ' + type);
         Kelmor().Exec("DROP TABLE " + table);
         Kelmor().Exec(statement);
         return;

@@ -89,6 +89,8 @@ protected:
     // Creates an empty destination table anew from the schema script with one column declared
     // otherwise (a store's destination may declare a look-up column CHAR, say).
     void Redeclare(const QString& table, const QString& column, const QString& type);
+    // The same with several columns of one table declared otherwise.
+    void Redeclare(const QString& table, const std::vector<std::pair<QString, QString>>& columns);
 
     std::vector<ShownBox> boxes;
     std::vector<QString> Errors() const;
