@@ -70,6 +70,12 @@ void FbAttachment::Detach() {
     CheckStatus(st);
 }
 
+void FbAttachment::Ping() {
+    ISC_STATUS_ARRAY st;
+    fb_ping(st, &handle_);
+    CheckStatus(st);
+}
+
 std::unordered_map<int, uint64_t> FbAttachment::WriteCounts() {
     static const char items[] = {isc_info_insert_count, isc_info_update_count, isc_info_delete_count,
                                  isc_info_end};

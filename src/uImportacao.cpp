@@ -160,7 +160,14 @@ void Tfrm_Importacao::RunJob(const std::function<void()>& job) {
     SetButtonsEnabled(false);
     Recusas.Clear();
     try {
-        Dispatch(job);
+        Dispatch([&] {
+            try {
+                job();
+            } catch (const std::exception& e) {
+                // A lost connection is told as one, whatever code its failure carries.
+                if (!InformarConexaoPerdida(e)) throw;
+            }
+        });
     } catch (const EStopRequested&) {
         // the job stopped for a signal: the program ends below
     }

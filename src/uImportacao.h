@@ -196,6 +196,10 @@ private:
     // is rolled back, at rest the destination is committed; both files are detached, one line
     // goes to stderr, and the exit code is 128 + the signal's number.
     void EndBySignal(int signal);
+    // After a job's failure: when a connection under it is gone, one box names each file whose
+    // connection was lost, with the failure, and those connections are let go. Returns whether
+    // one was.
+    bool InformarConexaoPerdida(const std::exception& failure);
     // Where the job was: its step and its source row.
     QString WhereStopped() const;
 
