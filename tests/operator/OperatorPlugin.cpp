@@ -6,7 +6,9 @@
 // when to send its signal.
 //
 // Script, "key=value" pairs joined by ';':
-//   steps=all|<box caption>[,<box caption>...]   the steps the run migrates (all boxes, or those)
+//   steps=all|<box>[+<box>...]  the steps the run migrates: all boxes, or those named by caption or
+//                             by object name (an environment in the C locale garbles accents; Qt
+//                             splits its plugin list at commas)
 //   then=wait|close           after the run: leave the window open, or close it as the operator does
 //   lose=connection           shut the embedded engine down: instead of a run, or where `at` says,
 //                             and the window is closed once the run ends
@@ -14,6 +16,8 @@
 //   at=<grid>:<row>           when the source set that grid shows reaches that row (from 1), at the
 //                             row's own ProcessMessages, before it writes anything
 //   at=close                  when the window's close request arrives, before the window handles it
+//   after=<microseconds>      the signal leaves that long after its moment, from a thread of its
+//                             own: at a row, it then lands while the row writes
 // The grid's row header marks the set's current row at once (the grid's own scrolling is
 // coalesced), and every ProcessMessages wakes the event dispatcher: between them, the row under
 // way is seen from outside as it starts.
@@ -28,9 +32,11 @@
 #include <QTableView>
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <ibase.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -63,6 +69,11 @@ public:
         connect(&timer_, &QTimer::timeout, this, &Operator::Tick);
         timer_.start(20);
     }
+    ~Operator() override {
+        if (sender_.joinable()) sender_.join();
+    }
+    Operator(const Operator&) = delete;
+    Operator& operator=(const Operator&) = delete;
 
 protected:
     // The window's close request, before the window handles it.
@@ -105,7 +116,9 @@ private:
             }
             for (QCheckBox* box : window->findChildren<QCheckBox*>()) {
                 const QString steps = settings_.value("steps", "all");
-                box->setChecked(steps == "all" || steps.split(',').contains(box->text()));
+                const QStringList named = steps.split('+');
+                box->setChecked(steps == "all" || named.contains(box->text()) ||
+                                named.contains(box->objectName()));
             }
             // Queued: the run works in the message loop, not inside this tick.
             QMetaObject::invokeMethod(run, &QAbstractButton::click, Qt::QueuedConnection);
@@ -156,8 +169,18 @@ private:
             return;
         }
         const QString name = settings_.value("signal", "SIGTERM");
-        Say(name + " sent " + where);
-        ::kill(::getpid(), SignalNamed(name));
+        const int signal = SignalNamed(name);
+        const int after = settings_.value("after").toInt();
+        if (after <= 0) {
+            Say(name + " sent " + where);
+            ::kill(::getpid(), signal);
+            return;
+        }
+        Say(QString("%1 sent %2us after %3").arg(name).arg(after).arg(where));
+        sender_ = std::thread([signal, after] {
+            std::this_thread::sleep_for(std::chrono::microseconds(after));
+            ::kill(::getpid(), signal);
+        });
     }
 
     void Close(QWidget* window) {
@@ -172,6 +195,7 @@ private:
     bool armed_ = false; // an action waits for its moment
     QString grid_;       // the grid whose source set `at` follows, and its row from 1
     int row_ = 0;
+    std::thread sender_; // a signal sent late
 };
 
 } // namespace
