@@ -58,8 +58,8 @@ public:
     void SetMessageBoxes(std::unique_ptr<TMessageBoxes> boxes) { boxes_ = std::move(boxes); }
 
     // The request the operator's stop signals make; none unless set.
-    void SetStopRequest(const TStopRequest* stop) { stop_ = stop; }
-    const TStopRequest* StopRequest() const { return stop_; }
+    void SetStopRequest(TStopRequest* stop) { stop_ = stop; }
+    TStopRequest* StopRequest() const { return stop_; }
     // 0, or the signal that asked the program to stop.
     int StopRequested() const { return stop_ ? stop_->Requested() : 0; }
     // Writes one line on stderr and ends the message loop with this exit code.
@@ -75,7 +75,7 @@ private:
     QString exeName_;
     std::unique_ptr<TMessageBoxes> boxes_;
     TCursor cursor_ = TCursor::crDefault;
-    const TStopRequest* stop_ = nullptr;
+    TStopRequest* stop_ = nullptr;
     std::optional<int> exitCode_;
 };
 

@@ -167,6 +167,8 @@ void TClientDataSet::ApplyChange(const Change& c) {
                       params) &&
         KeyIndexed())
         RebuildIndexes();
+    if (db_.Journal())
+        db_.RowWritten(table_, c.inserted ? TWriteKind::Insert : TWriteKind::Update, KeyText(row));
     // What the change wrote, for what the connection's listeners hold of the table.
     if (!db_.HasWriteListeners()) return;
     if (c.inserted)

@@ -144,6 +144,7 @@ void TIBTransaction::EnsureStarted() {
 void TIBTransaction::CommitRetaining() {
     db_.CheckStop();
     EnsureStarted();
+    if (TWriteJournal* journal = db_.Journal()) journal->Committing();
     db_.ExecuteCommit(*this, [this] { handle_.CommitRetaining(); });
     if (db_.Observer()) db_.Observer()->Committed(true);
 }

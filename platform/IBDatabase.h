@@ -45,6 +45,15 @@ public:
     virtual void TableOutOfDate(const QString& table) = 0;
 };
 
+// Told of each row a component of the connection wrote, by its table and key, and of each commit
+// retaining just before it is made: what the journal keeps up to there is what the commit keeps.
+class TWriteJournal {
+public:
+    virtual ~TWriteJournal() = default;
+    virtual void RowWritten(const QString& table, TWriteKind kind, const QString& key) = 0;
+    virtual void Committing() = 0;
+};
+
 class TIBDatabase {
 public:
     explicit TIBDatabase(QString name);
@@ -108,6 +117,13 @@ public:
     void SetStopRequest(const TStopRequest* stop) { stop_ = stop; }
     void CheckStop() const {
         if (stop_) stop_->Check();
+    }
+
+    // The journal of the job that writes now; none between jobs.
+    void SetJournal(TWriteJournal* j) { journal_ = j; }
+    TWriteJournal* Journal() const { return journal_; }
+    void RowWritten(const QString& table, TWriteKind kind, const QString& key) {
+        if (journal_) journal_->RowWritten(table, kind, key);
     }
 
     void SetObserver(TStatementObserver* o) { observer_ = o; }
@@ -175,6 +191,7 @@ private:
     std::vector<TTableWriteListener*> writeListeners_;
     QHash<QString, std::shared_ptr<FbStatement>> statements_;
     TStatementObserver* observer_ = nullptr;
+    TWriteJournal* journal_ = nullptr;
     const TStopRequest* stop_ = nullptr;
     std::optional<Triggers> triggers_;
 };

@@ -269,6 +269,12 @@ int TIBTable::DoPost(TRow& row, const std::vector<char>& assigned, bool insertin
         Cancel();
         throw;
     }
+    if (db_.Journal()) {
+        QStringList key;
+        for (int k : pk_)
+            key << ValueText(row[static_cast<size_t>(k)]);
+        db_.RowWritten(table_, TWriteKind::Insert, key.join(';'));
+    }
     const int index = Hold(std::move(stored));
     if (db_.HasWriteListeners()) {
         posting_ = true;

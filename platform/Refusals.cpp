@@ -5,6 +5,7 @@ void TRefusals::Record(const QString& table, const QString& key, const QString& 
     ++total_;
     last_ = message;
     if (first_.size() < kMessagesKept) first_ << QString("%1 [%2]: %3").arg(table, key, message);
+    if (OnRecord) OnRecord(table, key, message);
 }
 
 int TRefusals::Count(const QString& table) const {

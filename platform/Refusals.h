@@ -4,10 +4,14 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <map>
 
 class TRefusals {
 public:
+    // Told of each refusal as it is recorded (the job's report lists every one).
+    std::function<void(const QString& table, const QString& key, const QString& message)> OnRecord;
+
     void Record(const QString& table, const QString& key, const QString& message);
     bool IsEmpty() const { return total_ == 0; }
     int Total() const { return total_; }

@@ -88,7 +88,10 @@ void Tfrm_Importacao::MigrarClientes() {
 
     o.First();
     while (!o.Eof()) {
+        // The customer and all it is given are written, and committed, before a stop can land.
+        auto linha = Relatorio.Linha(legado("CLI_CODIGO"));
         if (Trim(legado("CLI_DESCRICAO")).isEmpty()) {
+            linha.DeixadaDeFora("nome em branco");
             o.Next();
             continue;
         }

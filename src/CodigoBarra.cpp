@@ -7,10 +7,10 @@
 #include <QPushButton>
 
 void Tfrm_Importacao::btn_CodigoBarraClick(QObject*) {
-    RunJob([this] {
+    RunJob("codigos-de-barras", btn_CodigoBarra->text(), {}, [this] {
         TClientDataSet& origem = CDS_ORIGEM_CODIGOBARRA;
         TClientDataSet& destino = CDS_CODIGOBARRA;
-        progress_ = {btn_CodigoBarra->text(), &origem};
+        IniciarEtapa(btn_CodigoBarra->text(), origem, "LJ_BARRA", Q_ORIGEM, destino.TableName());
         origem.Open();
         destino.Open();
         if (origem.IsEmpty()) return;
@@ -18,12 +18,17 @@ void Tfrm_Importacao::btn_CodigoBarraClick(QObject*) {
         origem.First();
         while (!origem.Eof()) {
             const QString codigo = Trim(origem.FieldByName("BAR_CODIGO").AsString());
+            auto linha = Relatorio.Linha(codigo);
             try {
                 // A missing legacy item has no generic code: it is looked up as ten zeros.
                 const QString alternativo =
                     CompletarComZeros(origem.FieldByName("ITE_CODIGO_GEN").AsInteger(), 10);
                 const TTableIndex::Row* item = IDX_ITEM_ALTERNATIVO.Find({alternativo});
-                if (item && codigo.size() > 7) {
+                if (!item)
+                    linha.DeixadaDeFora(QString("produto de código %1 não está no destino").arg(alternativo));
+                else if (codigo.size() <= 7)
+                    linha.DeixadaDeFora("código de barras com menos de 8 caracteres");
+                else {
                     destino.Insert();
                     destino.FieldByName("CBA_CODIGO_EMPRESA_MASTER").SetAsInteger(1);
                     destino.FieldByName("CBA_CODIGO").SetAsString(codigo);

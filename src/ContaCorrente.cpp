@@ -95,9 +95,12 @@ void Tfrm_Importacao::MigrarContaCorrente() {
 
     origem.First();
     while (!origem.Eof()) {
+        auto linha = Relatorio.Linha(campo("LAN_CODIGO").AsString());
         application_.ProcessMessages();
         const QString codigoCliente = campo("LAN_CODIGO_CLIEN").AsString();
         if (campo("LAN_DATA_PAGO").AsDateTime().value > 0 || Trim(codigoCliente).isEmpty()) {
+            linha.DeixadaDeFora(Trim(codigoCliente).isEmpty() ? "lançamento sem cliente"
+                                                              : "lançamento já pago");
             origem.Next();
             continue;
         }
@@ -110,6 +113,7 @@ void Tfrm_Importacao::MigrarContaCorrente() {
         const bool clienteExiste = !QR_DEST.IsEmpty();
         QR_DEST.Close();
         if (!clienteExiste) {
+            linha.DeixadaDeFora(QString("cliente %1 não está no destino").arg(codigoCliente));
             origem.Next();
             continue;
         }

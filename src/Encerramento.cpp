@@ -3,6 +3,8 @@
 #include "StopSignals.h"
 #include "uImportacao.h"
 
+#include <QDir>
+
 namespace {
 // One line of an error's message (the client's own text may run over several).
 QString OneLine(const std::exception& e) {
@@ -34,7 +36,7 @@ void Tfrm_Importacao::FormCloseQuery(QObject*, bool&) {
     if (!lost.isEmpty()) application_.Show(lost.join('\n'), TMsgIcon::Error);
 }
 
-bool Tfrm_Importacao::InformarConexaoPerdida(const std::exception& failure) {
+std::optional<QString> Tfrm_Importacao::ConexoesPerdidas(const std::exception& failure) {
     // The failure's own code may only name a handle the client declared invalid, and a guard may
     // have raised it again behind its prefix: the connections themselves tell which one is gone.
     QStringList lost;
@@ -48,9 +50,8 @@ bool Tfrm_Importacao::InformarConexaoPerdida(const std::exception& failure) {
         }
         lost << ConexaoPerdida(db == &DB_DESTINO);
     }
-    if (lost.isEmpty()) return false;
-    application_.Show((lost << "(" + OneLine(failure) + ")").join('\n'), TMsgIcon::Error);
-    return true;
+    if (lost.isEmpty()) return std::nullopt;
+    return (lost << "(" + OneLine(failure) + ")").join('\n');
 }
 
 void Tfrm_Importacao::StopBySignal(int signal) {
@@ -100,5 +101,14 @@ void Tfrm_Importacao::EndBySignal(int signal) {
         line += committing && failures.isEmpty() ? "encerrado como ao fechar a janela; KELMOR.FDB confirmado."
                                                  : "encerrado como ao fechar a janela.";
     if (!failures.isEmpty()) line += " Falha " + failures.join("; ") + '.';
+    // The job's report ends with the same line, its counts taken back to the last commit point.
+    if (duringJob && Relatorio.Aberto()) {
+        line += " Relatório: " + QDir::toNativeSeparators(Relatorio.Caminho()) + '.';
+        try {
+            Relatorio.Interromper(line);
+        } catch (const std::exception& e) {
+            line += " Falha ao concluir o relatório: " + OneLine(e) + '.';
+        }
+    }
     application_.Terminate(128 + signal, line);
 }

@@ -26,26 +26,32 @@ QString NomeMarca(const QString& nomeFornecedor) {
 } // namespace
 
 void Tfrm_Importacao::btn_Fornecedor_Como_MarcaClick(QObject*) {
-    RunJob([this] {
+    RunJob("marcas", btn_Fornecedor_Como_Marca->text(), {}, [this] {
         BusyCursor cursor(application_);
+        IniciarEtapa(btn_Fornecedor_Como_Marca->text(), QR_DEST, "SCA_ITEMFORNECEDOR", QR_PROXIMO,
+                     CDS_ITEM.TableName());
         QR_DEST.Close();
         QR_DEST.SetSQL(
             "SELECT IFO_CODIGO_ITEM, IFO_CODIGO_FORNECEDOR, FOR_NOME FROM SCA_ITEMFORNECEDOR "
             "INNER JOIN SCA_FORNECEDOR ON IFO_CODIGO_FORNECEDOR = FOR_CODIGO ORDER BY IFO_CODIGO_ITEM");
         QR_DEST.Open();
         if (QR_DEST.IsEmpty()) return;
-        progress_ = {btn_Fornecedor_Como_Marca->text(), &QR_DEST};
 
         TBL_MARCA.Open();
         TBL_MARCA.FetchAll();
         QR_DEST.First();
         while (!QR_DEST.Eof()) {
+            const QString produto = QR_DEST.FieldByName("IFO_CODIGO_ITEM").AsString();
+            auto linha =
+                Relatorio.Linha(QString("item %1, fornecedor %2")
+                                    .arg(produto, QR_DEST.FieldByName("IFO_CODIGO_FORNECEDOR").AsString()));
             // The product is read by its key alone; a link to a missing product changes nothing.
             CDS_ITEM.Close();
             CDS_ITEM.CommandText = "SELECT * FROM SCA_ITEM WHERE ITE_PK_ITEM = ?";
             CDS_ITEM.Params = {TValue{QR_DEST.FieldByName("IFO_CODIGO_ITEM").AsLargeInt()}};
             CDS_ITEM.Open();
             if (CDS_ITEM.IsEmpty()) {
+                linha.DeixadaDeFora(QString("produto %1 não está no destino").arg(produto));
                 QR_DEST.Next();
                 continue;
             }
@@ -70,7 +76,8 @@ void Tfrm_Importacao::btn_Fornecedor_Como_MarcaClick(QObject*) {
             CDS_ITEM.Edit();
             CDS_ITEM.FieldByName("ITE_CODIGO_MARCA").SetAsInteger(codigoMarca);
             CDS_ITEM.Post();
-            CDS_ITEM.ApplyUpdates(0);
+            // Given its brand also when it had it already.
+            if (CDS_ITEM.ApplyUpdates(0) == 0) linha.Migrada();
             QR_DEST.Next();
         }
         TR_DESTINO.CommitRetaining();

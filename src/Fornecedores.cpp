@@ -2,8 +2,6 @@
 // the digits of its legacy code as its code.
 #include "Padroes.h"
 
-namespace {} // namespace
-
 void Tfrm_Importacao::MigrarFornecedores() {
     TClientDataSet& o = CDS_ORIGEM_FORNECEDOR;
     o.Open();
@@ -14,8 +12,11 @@ void Tfrm_Importacao::MigrarFornecedores() {
 
     o.First();
     while (!o.Eof()) {
+        // The supplier and all it is given are written, and committed, before a stop can land.
+        auto linha = Relatorio.Linha(legado("FOR_CODIGO"));
         application_.ProcessMessages();
         if (Trim(legado("FOR_DESCRICAO")).isEmpty()) {
+            linha.DeixadaDeFora("nome em branco");
             o.Next();
             continue;
         }

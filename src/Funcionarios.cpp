@@ -10,8 +10,10 @@ void Tfrm_Importacao::MigrarFuncionarios() {
     tbl.Open();
     origem.First();
     while (!origem.Eof()) {
+        auto linha = Relatorio.Linha(origem.FieldByName("FUN_CODIGO").AsString());
         QString nome = Trim(origem.FieldByName("FUN_DESCRICAO").AsString());
         if (nome.isEmpty()) {
+            linha.DeixadaDeFora("nome em branco");
             origem.Next();
             continue;
         }

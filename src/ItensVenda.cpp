@@ -72,6 +72,11 @@ void Tfrm_Importacao::MigrarItensVenda() {
     origem.First();
     while (!origem.Eof()) {
         const QString numero = legado("ITV_CODIGO_VENDA").AsString();
+        // An item is known in the legacy file by its sale and its product's code.
+        auto linha = Relatorio.Linha(QString("venda %1, item %2 (fornecedor %3, estabelecimento %4)")
+                                         .arg(numero, Trim(legado("ITV_CODIGO").AsString()),
+                                              Trim(legado("ITV_CODIGO_FORNE").AsString()),
+                                              Trim(legado("ITV_CODIGO_ESTAB").AsString())));
         if (numero != ultimaVenda) {
             ultimaVenda = numero;
             ordem = 1;
@@ -85,6 +90,7 @@ void Tfrm_Importacao::MigrarItensVenda() {
         }
         // Items of a sale without a header are left out silently.
         if (!atual) {
+            linha.DeixadaDeFora(QString("venda %1 não está no destino").arg(numero));
             origem.Next();
             continue;
         }
@@ -105,18 +111,22 @@ void Tfrm_Importacao::MigrarItensVenda() {
             achado = produtos.emplace(chave, ProcurarProduto(*this, alternativo, empresa)).first;
         // The ordinal keeps its count: the next item of the sale shows the gap.
         if (!achado->second) {
+            linha.ComFalha(QString("produto não encontrado no destino (código %1, empresa %2)")
+                               .arg(alternativo)
+                               .arg(empresa));
             application_.ShowMessage("Produto não encontrado: " + legado("ITV_CODIGO").AsString());
             origem.Next();
             continue;
         }
         const ProdutoDestino produto = *achado->second;
+        const VendaDestino venda = *atual;
         application_.ProcessMessages();
 
         item.Insert();
         campo("ISA_PK_ITEMSAIDA").SetAsInteger(ProximoCodigo("GEN_ISA_PK_ITEMSAIDA"));
         campo("ISA_CODIGO_EMPRESAMASTER").SetAsInteger(1);
         campo("ISA_CODIGO_EMPRESA").SetAsInteger(empresa);
-        campo("ISA_CODIGO_SAIDA").SetAsInteger(atual->chave);
+        campo("ISA_CODIGO_SAIDA").SetAsInteger(venda.chave);
         campo("ISA_CODIGO_TIPOPRECO").SetAsInteger(2);
         campo("ISA_CODIGO_ITEM").SetAsInteger(produto.item);
         campo("ISA_CODIGO_ITEMEMPRESA").SetAsInteger(produto.itemEmpresa);
@@ -143,7 +153,7 @@ void Tfrm_Importacao::MigrarItensVenda() {
         campo("ISA_HR_INCLUSAO").SetAsDateTime(legado("ITV_HORA_VENDA").AsDateTime());
         campo("ISA_DFV_VLR_DESPESAFIXA").SetAsCurrency({});
         campo("ISA_DFV_VLR_OUTROS").SetAsCurrency({});
-        if (atual->vendedor > 0) campo("ISA_CODIGO_VENDEDOR").SetAsInteger(atual->vendedor);
+        if (venda.vendedor > 0) campo("ISA_CODIGO_VENDEDOR").SetAsInteger(venda.vendedor);
         campo("ISA_INFORMOU_ITEMGASTOSERVICO").SetAsString("N");
         campo("ISA_PRECO_PROMOCIONAL").SetAsString("N");
         item.Post();

@@ -250,7 +250,13 @@ void Tfrm_Importacao::MigrarProdutos() {
         tbl->Open();
     origem.First();
     while (!origem.Eof()) {
+        // A product is known in the legacy file by its establishment, supplier and code.
+        auto linha = Relatorio.Linha(QString("estabelecimento %1, fornecedor %2, item %3")
+                                         .arg(Trim(origem.FieldByName("ITE_CODIGO_ESTAB").AsString()),
+                                              Trim(origem.FieldByName("ITE_CODIGO_FORNE").AsString()),
+                                              Trim(origem.FieldByName("ITE_CODIGO").AsString())));
         const QString descricao = Trim(origem.FieldByName("ITE_DESCRICAO").AsString());
+        if (descricao.isEmpty()) linha.DeixadaDeFora("descrição em branco");
         if (!descricao.isEmpty()) {
             try {
                 Produto c;
@@ -272,6 +278,7 @@ void Tfrm_Importacao::MigrarProdutos() {
                 if (!IsRowFailure(e)) throw;
                 // The second line says why: a refused row, an amount beyond the money range, a code
                 // too long for its column.
+                linha.ComFalha(ExceptionMessage(e));
                 application_.ShowMessage("Falha ao incluir produto " +
                                          Trim(origem.FieldByName("ITE_CODIGO").AsString()) + "-" + descricao +
                                          '\n' + ExceptionMessage(e));

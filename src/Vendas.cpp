@@ -50,8 +50,9 @@ void Tfrm_Importacao::MigrarVendas() {
     venda.Open();
     origem.First();
     while (!origem.Eof()) {
-        application_.ProcessMessages();
         const QString numero = legado("VEN_CODIGO").AsString();
+        auto linha = Relatorio.Linha(numero);
+        application_.ProcessMessages();
 
         // Only sales of customers already in the destination; a skipped sale draws no key.
         const int cliente = CodigoDaVenda("Código do cliente", numero, legado("VEN_CODIGO_CLIEN").AsString());
@@ -59,6 +60,8 @@ void Tfrm_Importacao::MigrarVendas() {
         QR_DEST.SetSQL("SELECT CLI_CODIGO FROM SCA_CLIENTE WHERE CLI_CODIGO = ?", {int64_t{cliente}});
         QR_DEST.Open();
         if (QR_DEST.IsEmpty()) {
+            linha.DeixadaDeFora(
+                QString("cliente %1 não está no destino").arg(legado("VEN_CODIGO_CLIEN").AsString()));
             origem.Next();
             continue;
         }

@@ -4,18 +4,23 @@
 #include "uImportacao_dfm.h"
 #include "ui_uImportacao.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
 #include <QShowEvent>
+#include <optional>
 
 namespace {
 const QStringList kConnectionParams{"user_name=SYSDBA", "password=plumtorch", "lc_ctype=WIN1252"};
 } // namespace
 
 Tfrm_Importacao::Tfrm_Importacao(TApplication& application, QWidget* parent)
-    : QWidget(parent), CDS_ORIGEM_FUNCIONARIO(dfm::CDS_ORIGEM_FUNCIONARIO, DB_ORIGEM, TR_ORIGEM, nullptr),
+    : QWidget(parent), Relatorio(application.StopRequest()),
+      CDS_ORIGEM_FUNCIONARIO(dfm::CDS_ORIGEM_FUNCIONARIO, DB_ORIGEM, TR_ORIGEM, nullptr),
       CDS_ORIGEM_CLIENTE(dfm::CDS_ORIGEM_CLIENTE, DB_ORIGEM, TR_ORIGEM, nullptr),
       CDS_ORIGEM_FORNECEDOR(dfm::CDS_ORIGEM_FORNECEDOR, DB_ORIGEM, TR_ORIGEM, nullptr),
       CDS_ORIGEM_PRODUTO(dfm::CDS_ORIGEM_PRODUTO, DB_ORIGEM, TR_ORIGEM, nullptr),
@@ -153,25 +158,49 @@ void Tfrm_Importacao::SetButtonsEnabled(bool on) {
         b->setEnabled(on);
 }
 
-void Tfrm_Importacao::RunJob(const std::function<void()>& job) {
+void Tfrm_Importacao::RunJob(const QString& nome, const QString& legenda, const QStringList& etapas,
+                             const std::function<void()>& job) {
     if (busy_ || ending_) return; // one run or command at a time
+    const QFileInfo destino(DB_DESTINO.DatabaseName);
+    try {
+        Relatorio.Abrir(destino.absolutePath(),
+                        {nome, legenda, etapas, application_.ExeName(),
+                         QFileInfo(DB_ORIGEM.DatabaseName).absoluteFilePath(), destino.absoluteFilePath()});
+    } catch (const std::exception& e) {
+        application_.ShowException(e); // nothing was written: the job does not start
+        return;
+    }
+    const QString relatorio = "Relatório: " + QDir::toNativeSeparators(Relatorio.Caminho());
     busy_ = true;
     progress_ = {};
     SetButtonsEnabled(false);
     Recusas.Clear();
+    Recusas.OnRecord = [this](const QString& table, const QString& key, const QString& message) {
+        Relatorio.Recusa(table, key, message);
+    };
+    DB_DESTINO.SetJournal(&Relatorio);
+    std::optional<QString> erro;
     try {
-        Dispatch([&] {
-            try {
-                job();
-            } catch (const std::exception& e) {
-                // A lost connection is told as one, whatever code its failure carries.
-                if (!InformarConexaoPerdida(e)) throw;
-            }
-        });
+        job();
     } catch (const EStopRequested&) {
         // the job stopped for a signal: the program ends below
+    } catch (const std::exception& e) {
+        // A lost connection is told as one, whatever code its failure carries.
+        erro = ConexoesPerdidas(e).value_or(ExceptionMessage(e));
     }
+    DB_DESTINO.SetJournal(nullptr);
+    Recusas.OnRecord = nullptr;
     if (!application_.StopRequested()) {
+        // The report is whole before any box waits for the operator.
+        try {
+            if (erro)
+                Relatorio.Falhar(*erro);
+            else
+                Relatorio.Concluir();
+        } catch (const std::exception& e) {
+            erro = (erro ? *erro + '\n' : QString()) + ExceptionMessage(e);
+        }
+        if (erro) application_.Show(ErrorBoxText(*erro) + '\n' + relatorio, TMsgIcon::Error);
         // Look-ups held in memory are let go: the next job reads what the destination holds then.
         DB_DESTINO.ReleaseHeldRows();
         DiscardWaitingInput();
@@ -184,7 +213,18 @@ void Tfrm_Importacao::RunJob(const std::function<void()>& job) {
     }
     busy_ = false;
     SetButtonsEnabled(true);
-    if (!Recusas.IsEmpty()) application_.Show(Recusas.Summary(), TMsgIcon::Information);
+    if (!Recusas.IsEmpty()) application_.Show(Recusas.Summary() + "\n\n" + relatorio, TMsgIcon::Information);
+}
+
+void Tfrm_Importacao::IniciarEtapa(const QString& nome, const TDataSet& origem, const QString& tabelaOrigem,
+                                   TIBQuery& contagem, const QString& tabelaDestino) {
+    progress_ = {nome, &origem};
+    contagem.Close();
+    contagem.SetSQL("SELECT COUNT(*) AS LINHAS FROM " + tabelaOrigem);
+    contagem.Open();
+    const qint64 naTabela = contagem.FieldByName("LINHAS").AsLargeInt();
+    contagem.Close();
+    Relatorio.Etapa(nome, tabelaOrigem, naTabela, &origem, tabelaDestino);
 }
 
 void Tfrm_Importacao::DiscardWaitingInput() {
@@ -236,25 +276,42 @@ void Tfrm_Importacao::FormShow(QObject*) {
 }
 
 void Tfrm_Importacao::Button1Click(QObject*) {
-    RunJob([this] {
-        auto step = [this](const QString& name, const TDataSet& source, void (Tfrm_Importacao::*migrate)()) {
-            progress_ = {name, &source};
-            (this->*migrate)();
-        };
+    // The steps in their order: box, source set, legacy table, the table of the step's own rows.
+    struct Etapa {
+        QCheckBox* marcada;
+        QString nome;
+        const TDataSet& origem;
+        const char* tabelaOrigem;
+        const char* tabelaDestino;
+        void (Tfrm_Importacao::*migrar)();
+    };
+    const Etapa etapas[] = {
+        {chk_Funcionarios, "Funcionários", CDS_ORIGEM_FUNCIONARIO, "LJ_FUNC", "SCA_FUNCIONARIO",
+         &Tfrm_Importacao::MigrarFuncionarios},
+        {cb_Cliente, "Clientes", CDS_ORIGEM_CLIENTE, "LJ_CLIEN", "SCA_CLIENTE",
+         &Tfrm_Importacao::MigrarClientes},
+        {chk_Fornecedores, "Fornecedores", CDS_ORIGEM_FORNECEDOR, "LJ_FORNE", "SCA_FORNECEDOR",
+         &Tfrm_Importacao::MigrarFornecedores},
+        {chk_Produtos, "Produtos", CDS_ORIGEM_PRODUTO, "LJ_ITENS", "SCA_ITEM",
+         &Tfrm_Importacao::MigrarProdutos},
+        {chk_Vendas, "Vendas", CDS_ORIGEM_VEN, "LJ_VENDA", "SCA_SAIDA", &Tfrm_Importacao::MigrarVendas},
+        // also when no sale header was selected
+        {chk_Vendas, "Vendas (itens)", CDS_ORIGEM_ITV, "LJ_ITVEN", "SCA_ITEMSAIDA",
+         &Tfrm_Importacao::MigrarItensVenda},
+        {chk_ContaCorrente, "Conta Corrente", CDS_ORIGEM_CCO, "LJ_LANCA", "SCA_CONTAARECEBER",
+         &Tfrm_Importacao::MigrarContaCorrente},
+    };
+    QStringList marcadas;
+    for (QCheckBox* box :
+         {chk_Funcionarios, cb_Cliente, chk_Fornecedores, chk_Produtos, chk_Vendas, chk_ContaCorrente})
+        if (box->isChecked()) marcadas << box->text();
+    RunJob("importacao", Button1->text(), marcadas, [&] {
         LerMenorData();
-        if (chk_Funcionarios->isChecked())
-            step("Funcionários", CDS_ORIGEM_FUNCIONARIO, &Tfrm_Importacao::MigrarFuncionarios);
-        if (cb_Cliente->isChecked()) step("Clientes", CDS_ORIGEM_CLIENTE, &Tfrm_Importacao::MigrarClientes);
-        if (chk_Fornecedores->isChecked())
-            step("Fornecedores", CDS_ORIGEM_FORNECEDOR, &Tfrm_Importacao::MigrarFornecedores);
-        if (chk_Produtos->isChecked()) step("Produtos", CDS_ORIGEM_PRODUTO, &Tfrm_Importacao::MigrarProdutos);
-        if (chk_Vendas->isChecked()) {
-            step("Vendas", CDS_ORIGEM_VEN, &Tfrm_Importacao::MigrarVendas);
-            // also when no sale header was selected
-            step("Vendas (itens)", CDS_ORIGEM_ITV, &Tfrm_Importacao::MigrarItensVenda);
+        for (const Etapa& etapa : etapas) {
+            if (!etapa.marcada->isChecked()) continue;
+            IniciarEtapa(etapa.nome, etapa.origem, etapa.tabelaOrigem, Q_ORIGEM, etapa.tabelaDestino);
+            (this->*etapa.migrar)();
         }
-        if (chk_ContaCorrente->isChecked())
-            step("Conta Corrente", CDS_ORIGEM_CCO, &Tfrm_Importacao::MigrarContaCorrente);
     });
 }
 

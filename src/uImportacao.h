@@ -9,11 +9,13 @@
 #include "IBQuery.h"
 #include "IBTable.h"
 #include "Refusals.h"
+#include "Relatorio.h"
 #include "TableIndex.h"
 
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class frm_Importacao;
@@ -71,6 +73,8 @@ public:
 
     // Rows the destination refused while this run or command applied them.
     TRefusals Recusas;
+    // The report of the job under way, or of the last one.
+    TRelatorio Relatorio;
 
     // --- source client datasets -----------------------------------------------------------
     TClientDataSet CDS_ORIGEM_FUNCIONARIO;
@@ -186,8 +190,15 @@ private:
     // Runs an event handler: an exception that leaves it is shown in the default error box.
     void Dispatch(const std::function<void()>& handler);
     // Runs the run or a command as the one job: buttons disabled, closing refused, refused rows
-    // counted and reported at its end.
-    void RunJob(const std::function<void()>& job);
+    // counted and reported at its end, every legacy row accounted for in the job's report (`nome`
+    // names its file). The job does not start when its report cannot be created.
+    void RunJob(const QString& nome, const QString& legenda, const QStringList& etapas,
+                const std::function<void()>& job);
+    // A step of a job begins: the line a stop signal leaves and the job's report follow it.
+    // `tabelaOrigem` is the table the step reads, counted on `contagem`'s connection;
+    // `tabelaDestino` the table of the step's own rows.
+    void IniciarEtapa(const QString& nome, const TDataSet& origem, const QString& tabelaOrigem,
+                      TIBQuery& contagem, const QString& tabelaDestino);
     // Drops the clicks, keys and close requests that waited while a job worked.
     void DiscardWaitingInput();
     void SetButtonsEnabled(bool on);
@@ -196,10 +207,10 @@ private:
     // is rolled back, at rest the destination is committed; both files are detached, one line
     // goes to stderr, and the exit code is 128 + the signal's number.
     void EndBySignal(int signal);
-    // After a job's failure: when a connection under it is gone, one box names each file whose
-    // connection was lost, with the failure, and those connections are let go. Returns whether
-    // one was.
-    bool InformarConexaoPerdida(const std::exception& failure);
+    // After a job's failure: when a connection under it is gone, the text that names each file
+    // whose connection was lost, with the failure; those connections are let go. None when no
+    // connection was lost.
+    std::optional<QString> ConexoesPerdidas(const std::exception& failure);
     // Where the job was: its step and its source row.
     QString WhereStopped() const;
 

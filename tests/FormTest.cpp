@@ -29,7 +29,7 @@ class MeddlingBoxes : public TMessageBoxes {
 public:
     MeddlingBoxes(Tfrm_Importacao& form, std::vector<ShownBox>& log) : form_(form), log_(log) {}
     void Show(const QString& text, TMsgIcon icon) override {
-        log_.push_back({text, icon});
+        log_.push_back(Shown(text, icon));
         buttonsDisabled = !form_.Button1->isEnabled() && !form_.btn_CodigoBarra->isEnabled() &&
                           !form_.btn_Fornecedor_Como_Marca->isEnabled();
         form_.close();

@@ -13,7 +13,7 @@ public:
     WatchingBoxes(std::vector<ShownBox>& log, TApplication& app, Tfrm_Importacao& form)
         : log_(log), app_(app), form_(form) {}
     void Show(const QString& text, TMsgIcon icon) override {
-        log_.push_back({text, icon});
+        log_.push_back(Shown(text, icon));
         cursors.push_back(app_.Cursor());
         buttonsEnabled.push_back(form_.Button1->isEnabled() || form_.btn_Fornecedor_Como_Marca->isEnabled() ||
                                  form_.btn_CodigoBarra->isEnabled());

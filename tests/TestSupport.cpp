@@ -118,6 +118,19 @@ Db& MigrationTest::Loja() {
     return *loja_;
 }
 
+ShownBox Shown(const QString& text, TMsgIcon icon) {
+    static const QString kReport = "Relatório: ";
+    const qsizetype at = text.lastIndexOf('\n' + kReport);
+    if (at < 0) return {text, icon, {}};
+    QString shown = text.left(at);
+    if (shown.endsWith('\n')) shown.chop(1); // the blank line before it
+    return {shown, icon, text.mid(at + 1 + kReport.size())};
+}
+
+void RecordingBoxes::Show(const QString& text, TMsgIcon icon) {
+    log_.push_back(Shown(text, icon));
+}
+
 Db& MigrationTest::Kelmor() {
     if (!kelmor_) kelmor_ = std::make_unique<Db>(KelmorPath());
     return *kelmor_;

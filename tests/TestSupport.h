@@ -22,15 +22,19 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 QT_END_NAMESPACE
 
 struct ShownBox {
-    QString text;
+    QString text; // without the last line that names the job's report
     TMsgIcon icon;
+    QString report; // the report that line names, if any
 };
+
+// A box as shown: the line that names the job's report apart.
+ShownBox Shown(const QString& text, TMsgIcon icon);
 
 // Answers every box at once and keeps what it showed.
 class RecordingBoxes : public TMessageBoxes {
 public:
     explicit RecordingBoxes(std::vector<ShownBox>& log) : log_(log) {}
-    void Show(const QString& text, TMsgIcon icon) override { log_.push_back({text, icon}); }
+    void Show(const QString& text, TMsgIcon icon) override;
 
 private:
     std::vector<ShownBox>& log_;

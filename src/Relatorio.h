@@ -1,0 +1,156 @@
+#pragma once
+// The report of one job (the run or a command): a text file beside the destination that accounts
+// for every legacy row the job read. Per step it counts the rows read, migrated, refused, failed,
+// left out and not reached (the five add up to the rows read); per destination table the rows
+// inserted, updated and refused; and it has one line per legacy row that did not arrive, and per
+// dependent row refused, named by the key the legacy system knows it by. It is written while the
+// job works: before each commit retaining, what the commit keeps is in the file, so a job killed
+// outright leaves a report that holds at least what the destination kept. It keeps counts in
+// memory, never rows.
+
+#include "IBDatabase.h"
+#include "StopRequest.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <chrono>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class TDataSet;
+
+class TRelatorio : public TWriteJournal {
+public:
+    // What the job is and where it works, for the report's heading.
+    struct Tarefa {
+        QString nome;                      // importacao, marcas, codigos-de-barras: the file name's last word
+        QString legenda;                   // the button's caption
+        QStringList etapas;                // the steps ticked (the run's), empty for a command
+        QString programa, origem, destino; // full paths
+    };
+
+    explicit TRelatorio(TStopRequest* stop = nullptr) : stop_(stop) {}
+    ~TRelatorio() override;
+    TRelatorio(const TRelatorio&) = delete;
+    TRelatorio& operator=(const TRelatorio&) = delete;
+
+    // Creates the job's report in `pasta` (Importacao-AAAAMMDD-HHMMSS-<job>.txt, "-2" and on for a
+    // second job in the same second) and writes its heading. Raises with the file and the
+    // system's reason when it cannot be created: the job must not start then.
+    void Abrir(const QString& pasta, const Tarefa& tarefa);
+    bool Aberto() const { return arquivo_ != nullptr; }
+    // The last report opened, also after it was closed.
+    const QString& Caminho() const { return caminho_; }
+
+    // A step begins, and the one before it ends. `origem` is the set whose rows the step walks:
+    // the rows it holds when the step walks it are the rows read.
+    void Etapa(const QString& nome, const QString& tabelaOrigem, qint64 naTabela, const TDataSet* origem,
+               const QString& tabelaDestino);
+
+    // One legacy row under way, from its start to the end of its last write: a stop waits for it
+    // to end, and what it leaves is counted when it ends. A row that writes its own destination
+    // row (into the step's table) and is neither refused nor marked otherwise is migrated.
+    class TLinha {
+    public:
+        TLinha(TLinha&& other) noexcept;
+        TLinha(const TLinha&) = delete;
+        TLinha& operator=(const TLinha&) = delete;
+        TLinha& operator=(TLinha&&) = delete;
+        ~TLinha();
+        // The row is left out by the step's rule, said in words an operator understands.
+        void DeixadaDeFora(const QString& motivo);
+        // The row failed; the why is the error's message.
+        void ComFalha(const QString& motivo);
+        // The row arrived, also where nothing had to be written for it.
+        void Migrada();
+
+    private:
+        friend class TRelatorio;
+        explicit TLinha(TRelatorio* relatorio);
+        TRelatorio* relatorio_;
+        TStopHold hold_;
+        int excecoes_;
+    };
+    // Starts the row known in the legacy file by `chave`. A stop requested before lands here,
+    // between two rows.
+    TLinha Linha(const QString& chave);
+
+    // A row the destination refused (the run's refusals are told here as they are recorded).
+    void Recusa(const QString& tabela, const QString& chave, const QString& mensagem);
+
+    void RowWritten(const QString& table, TWriteKind kind, const QString& key) override;
+    void Committing() override;
+
+    // How the job ended; each writes the whole report in its final order and closes it. After a
+    // stop the counts and lines go back to the last commit point, as the destination does.
+    void Concluir();
+    void Falhar(const QString& mensagem);
+    void Interromper(const QString& linhaDeParada);
+
+private:
+    enum class Situacao { Nenhuma, Migrada, Recusada, ComFalha, DeixadaDeFora };
+    struct Contagem {
+        qint64 migradas = 0, recusadas = 0, comFalha = 0, deixadasDeFora = 0;
+    };
+    struct EtapaInfo {
+        QString nome, tabelaOrigem, tabelaDestino;
+        qint64 naTabela = -1;
+        const TDataSet* origem = nullptr;
+        qint64 lidas = -1;
+        Contagem contagem;
+        double segundos = 0;
+    };
+    struct TabelaInfo {
+        qint64 inseridas = 0, atualizadas = 0, recusadas = 0;
+    };
+    // What the legacy row under way has done so far.
+    struct LinhaEmCurso {
+        bool ativa = false;
+        QString chave;
+        Situacao situacao = Situacao::Nenhuma;
+        bool gravouPropria = false;
+        bool recusadaPropria = false;
+        QString motivoRecusa;
+        bool recusaEscrita = false; // its line is in the report already
+        QStringList gravadas;       // "table key" of the rows written for it
+    };
+    // The counts as the last commit kept them.
+    struct Confirmado {
+        std::vector<Contagem> etapas;
+        std::map<QString, TabelaInfo> tabelas;
+        qint64 fimDasPerdas = 0;
+    };
+
+    void TerminarLinha(bool porErro);
+    // The count the row under way adds when it ends as it stands now.
+    Situacao Desfecho() const;
+    static void Somar(Contagem& c, Situacao s);
+    void FecharEtapa();
+    EtapaInfo* EtapaAtual() { return etapas_.empty() ? nullptr : &etapas_.back(); }
+    void Perda(const QString& situacao, const QString& tabelaDestino, const QString& motivo);
+    void GravarPerdas();
+    void GravarPerdasSeMuitas();
+    QByteArray Cabecalho(const QString& fim) const;
+    QByteArray Contagens(const std::vector<Contagem>& contagens) const;
+    void Finalizar(const QStringList& fim);
+    void Falha(const QString& onde) const;
+
+    TStopRequest* stop_;
+    std::unique_ptr<QFile> arquivo_;
+    QString caminho_;
+    Tarefa tarefa_;
+    QDateTime inicio_;
+    std::vector<EtapaInfo> etapas_;
+    std::map<QString, TabelaInfo> tabelas_;
+    std::chrono::steady_clock::time_point inicioEtapa_;
+    LinhaEmCurso linha_;
+    // The row under way when an error ended the job, with what it had written.
+    std::optional<LinhaEmCurso> interrompida_;
+    QString etapaInterrompida_;
+    QByteArray pendentes_;       // lines of rows that did not arrive, not in the file yet
+    qint64 inicioDasPerdas_ = 0; // where those lines start in the file
+    qint64 fimDasPerdas_ = 0;    // and where they end
+    Confirmado confirmado_;
+};
