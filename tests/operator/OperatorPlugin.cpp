@@ -2,8 +2,8 @@
 // (QT_PLUGIN_PATH to the folder above generic/, QT_QPA_GENERIC_PLUGINS=operator:<script>), for the
 // tests that run the program as a child process. It ticks the step boxes the script names, presses
 // "REALIZAR IMPORTAÇÃO" once the window shows, answers every box, and says on stderr what it sees
-// ("operator: working", "operator: idle", "operator: box: <its lines joined by ' | '>"), so that a test knows
-// when to send its signal.
+// and does ("operator: working", "operator: idle", "operator: box: <its lines joined by ' | '>",
+// "operator: SIGTERM sent at row 37 of dbg_Cliente"), so that a test knows what happened when.
 //
 // Script, "key=value" pairs joined by ';':
 //   steps=all|<box>[+<box>...]  the steps the run migrates: all boxes, or those named by caption or
