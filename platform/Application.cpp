@@ -94,6 +94,7 @@ void TApplication::Show(const QString& text, TMsgIcon icon) {
 }
 
 void TApplication::Terminate(int exitCode, const QString& line) {
+    exitCode_ = exitCode;
     // A reader of stderr that went away must not turn the exit code into SIGPIPE's.
     std::signal(SIGPIPE, SIG_IGN);
     std::fprintf(stderr, "%s\n", line.toUtf8().constData());
@@ -103,6 +104,13 @@ void TApplication::Terminate(int exitCode, const QString& line) {
     QCoreApplication::exit(exitCode);
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [exitCode] { QCoreApplication::exit(exitCode); }, Qt::QueuedConnection);
+}
+
+int TApplication::Exec() {
+    const int loopCode = QCoreApplication::exec();
+    // A quit that comes after Terminate (the last window's hiding posts one, whose exit(0) wins
+    // when it is handled later) must not change the status the line announced.
+    return exitCode_.value_or(loopCode);
 }
 
 void TApplication::DiscardWaitingInput(QWidget& window) {

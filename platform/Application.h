@@ -7,6 +7,7 @@
 #include <QString>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QMessageBox;
@@ -63,6 +64,10 @@ public:
     int StopRequested() const { return stop_ ? stop_->Requested() : 0; }
     // Writes one line on stderr and ends the message loop with this exit code.
     void Terminate(int exitCode, const QString& line);
+    // The exit code Terminate asked for, once it printed its line: it stands whatever ends the loop.
+    std::optional<int> TerminateCode() const { return exitCode_; }
+    // Runs the message loop; the exit code Terminate asked for, or else the loop's own.
+    int Exec();
     void SetCursor(TCursor c);
     TCursor Cursor() const { return cursor_; }
 
@@ -71,6 +76,7 @@ private:
     std::unique_ptr<TMessageBoxes> boxes_;
     TCursor cursor_ = TCursor::crDefault;
     TStopRequest* stop_ = nullptr;
+    std::optional<int> exitCode_;
 };
 
 // The text the default error box shows for a message.

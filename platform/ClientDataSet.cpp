@@ -199,7 +199,9 @@ int TClientDataSet::ApplyUpdates(int /*maxErrors*/) {
             try {
                 ApplyChange(log_[sent]);
             } catch (const EIBError& e) {
-                if (!e.IsRefusal()) throw;
+                // A code the row's own statement gave is no refusal when the connection under it
+                // is gone: the client's words for that vary with where the loss met the call.
+                if (!e.IsRefusal() || db_.ConnectionLost()) throw;
                 refuse(e);
             } catch (const EColumnRangeError& e) {
                 // A value its column cannot hold: the database would refuse the row with a numeric

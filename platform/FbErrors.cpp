@@ -28,11 +28,14 @@ void RaiseStatus(const ISC_STATUS* status, bool preparing) {
 }
 
 namespace {
-// The connection itself is gone: the engine shut down, the server or the network lost.
-constexpr long kConnectionLost[] = {isc_bad_db_handle, isc_att_shutdown,        isc_shutdown,
-                                    isc_shutinprog,    isc_network_error,       isc_net_read_err,
-                                    isc_net_write_err, isc_net_server_shutdown, isc_lost_db_connection,
-                                    isc_conn_lost,     isc_unavailable};
+// The connection itself is gone: the engine shut down, the server or the network lost. Once the
+// engine has shut down, the client declares every handle it gave out invalid, so a statement, a
+// transaction, a request or a blob on a lost connection fails with its handle's code alone.
+constexpr long kConnectionLost[] = {isc_bad_db_handle,      isc_bad_trans_handle,  isc_bad_stmt_handle,
+                                    isc_bad_req_handle,     isc_bad_segstr_handle, isc_att_shutdown,
+                                    isc_shutdown,           isc_shutinprog,        isc_network_error,
+                                    isc_net_read_err,       isc_net_write_err,     isc_net_server_shutdown,
+                                    isc_lost_db_connection, isc_conn_lost,         isc_unavailable};
 
 // Whether any of the codes stands among these.
 bool AnyAmong(const std::vector<long>& codes, std::span<const long> among) {
@@ -52,8 +55,8 @@ bool EIBError::IsRefusal() const {
         // the disk
         isc_io_error, isc_io_create_err, isc_io_open_err, isc_io_close_err, isc_io_read_err, isc_io_write_err,
         isc_io_delete_err, isc_io_access_err, isc_io_32bit_exceeded_err, isc_sys_request,
-        // connecting, cancel and handles
-        isc_net_connect_err, isc_cancelled, isc_bad_trans_handle, isc_bad_req_handle, isc_req_sync,
+        // connecting, cancel and a request out of step
+        isc_net_connect_err, isc_cancelled, isc_req_sync,
         // permissions and a database that cannot be written
         isc_no_priv, isc_no_write_user_priv, isc_read_only_database, isc_read_only_trans, isc_read_only,
         // the engine

@@ -97,6 +97,12 @@ bool FbAttachment::ForcedWrites() {
     return isc_vax_integer(buffer + 3, length) != 0;
 }
 
+void FbAttachment::Ping() {
+    ISC_STATUS_ARRAY st;
+    fb_ping(st, &handle_);
+    CheckStatus(st);
+}
+
 std::unordered_map<int, uint64_t> FbAttachment::WriteCounts() {
     static const char items[] = {isc_info_insert_count, isc_info_update_count, isc_info_delete_count,
                                  isc_info_end};

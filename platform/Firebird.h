@@ -49,6 +49,8 @@ public:
     void Attach(const QString& path, const QString& user, const QString& password, const QString& charset,
                 bool garbageCollection = true);
     void Detach();
+    // Asks the database whether the attachment still answers; raises the failure when it does not.
+    void Ping();
     bool Attached() const { return handle_ != 0; }
     isc_db_handle* Handle() { return &handle_; }
     // How many inserts, updates and deletes this attachment has made in each table since it

@@ -37,6 +37,16 @@ void TIBDatabase::EnsureConnected() {
     Open();
 }
 
+bool TIBDatabase::ConnectionLost() {
+    if (!Connected()) return false;
+    try {
+        attachment_.Ping();
+    } catch (const EIBError& e) {
+        return e.IsConnectionLost();
+    }
+    return false;
+}
+
 void TIBDatabase::Close() {
     CloseEnding(true);
 }

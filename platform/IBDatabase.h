@@ -80,6 +80,9 @@ public:
     void CloseRollingBack();
     // The first operation on a disconnected database connects it again.
     void EnsureConnected();
+    // Whether the connection is open but gone beneath it (the engine shut down, the server or the
+    // network lost): asks the database, so that a failure is not taken for what its code says.
+    bool ConnectionLost();
 
     FbAttachment& Attachment() { return attachment_; }
     // The statement of this text, prepared once on this connection.

@@ -10,6 +10,13 @@ namespace {
 QString OneLine(const std::exception& e) {
     return ExceptionMessage(e).split('\n', Qt::SkipEmptyParts).join("; ");
 }
+
+// What the operator is told of a connection lost under the window.
+QString ConexaoPerdida(bool destino) {
+    return destino ? "A conexão com o banco de destino (KELMOR.FDB) foi perdida: o que foi gravado desde o "
+                     "último ponto de confirmação não está armazenado."
+                   : "A conexão com o banco de origem (LOJA.GDB) foi perdida.";
+}
 } // namespace
 
 void Tfrm_Importacao::FormCloseQuery(QObject*, bool&) {
@@ -23,14 +30,28 @@ void Tfrm_Importacao::FormCloseQuery(QObject*, bool&) {
             db->SetConnected(false);
         } catch (const EIBError& e) {
             if (!e.IsConnectionLost()) throw;
-            lost << (db == &DB_DESTINO
-                         ? "A conexão com o banco de destino (KELMOR.FDB) foi perdida: o que "
-                           "foi gravado desde o último ponto de confirmação não está armazenado."
-                         : "A conexão com o banco de origem (LOJA.GDB) foi perdida.")
-                 << "(" + OneLine(e) + ")";
+            lost << ConexaoPerdida(db == &DB_DESTINO) << "(" + OneLine(e) + ")";
         }
     }
     if (!lost.isEmpty()) application_.Show(lost.join('\n'), TMsgIcon::Error);
+}
+
+std::optional<QString> Tfrm_Importacao::ConexoesPerdidas(const std::exception& failure) {
+    // The failure's own code may only name a handle the client declared invalid, and a guard may
+    // have raised it again behind its prefix: the connections themselves tell which one is gone.
+    QStringList lost;
+    for (TIBDatabase* db : {&DB_DESTINO, &DB_ORIGEM}) {
+        if (!db->ConnectionLost()) continue;
+        try {
+            // Nothing is left on it to commit: its components and handles are let go, so that the
+            // window's close later finds it closed and says nothing more.
+            db->CloseRollingBack();
+        } catch (const std::exception&) {
+        }
+        lost << ConexaoPerdida(db == &DB_DESTINO);
+    }
+    if (lost.isEmpty()) return std::nullopt;
+    return (lost << "(" + OneLine(failure) + ")").join('\n');
 }
 
 void Tfrm_Importacao::StopBySignal(int signal) {

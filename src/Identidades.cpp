@@ -5,6 +5,8 @@ QString Tfrm_Importacao::ReiniciarIdentidades() {
     // The rows are written with the keys the steps give; the management system's own inserts draw
     // from the identity, which would start at a key already taken.
     std::vector<TIBDatabase::TIdentityRestart> reinicios;
+    // A connection let go as lost is not opened again behind the operator's back.
+    if (!DB_DESTINO.Connected()) return {};
     try {
         reinicios = DB_DESTINO.RestartIdentities(TR_DESTINO);
     } catch (const EStopRequested&) {

@@ -16,5 +16,10 @@ int main(int argc, char* argv[]) {
     QObject::connect(&stopSignals, &TStopSignals::Caught, &frm_Importacao,
                      [&frm_Importacao](int signal) { frm_Importacao.StopBySignal(signal); });
     frm_Importacao.show();
-    return qt.exec();
+    const int status = application.Exec();
+    // A signal taken while the window's close ended the loop, before the loop could act on it, is
+    // still answered: its line, and its status.
+    if (const int signal = stopSignals.Requested(); signal && !application.TerminateCode())
+        frm_Importacao.StopBySignal(signal);
+    return application.TerminateCode().value_or(status);
 }

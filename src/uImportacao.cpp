@@ -196,7 +196,8 @@ void Tfrm_Importacao::RunJob(const QString& nome, const QString& legenda, const 
     } catch (const EStopRequested&) {
         // the job stopped for a signal: the program ends below
     } catch (const std::exception& e) {
-        erro = ExceptionMessage(e);
+        // A lost connection is told as one, whatever code its failure carries.
+        erro = ConexoesPerdidas(e).value_or(ExceptionMessage(e));
     }
     DB_DESTINO.SetJournal(nullptr);
     Recusas.OnRecord = nullptr;

@@ -15,6 +15,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class frm_Importacao;
@@ -210,6 +211,10 @@ private:
     // is rolled back, at rest the destination is committed; both files are detached, one line
     // goes to stderr, and the exit code is 128 + the signal's number.
     void EndBySignal(int signal);
+    // After a job's failure: when a connection under it is gone, the text that names each file
+    // whose connection was lost, with the failure; those connections are let go. None when no
+    // connection was lost.
+    std::optional<QString> ConexoesPerdidas(const std::exception& failure);
     // Where the job was: its step and its source row.
     QString WhereStopped() const;
 

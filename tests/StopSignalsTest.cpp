@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <csignal>
 #include <map>
@@ -64,6 +65,13 @@ public:
         for (const QString& l : lines_)
             if (l.startsWith(start)) return l;
         return std::nullopt;
+    }
+    // Every line that starts with `start`.
+    QStringList Lines(const QString& start) const {
+        QStringList found;
+        for (const QString& l : lines_)
+            if (l.startsWith(start)) found << l;
+        return found;
     }
     std::string Output() const { return lines_.join(QChar(10)).toStdString(); }
     QString Kelmor() const { return dir_ + "/KELMOR.FDB"; }
@@ -174,6 +182,204 @@ TEST_F(StopSignalsTest, ACloseAfterTheConnectionWasLostClosesTheWindow) {
     EXPECT_EQ(program->Finish(), 0) << program->Output();
     EXPECT_TRUE(program->Line("operator: box: A conexão com o banco de destino (KELMOR.FDB) foi perdida"))
         << program->Output();
+}
+
+TEST_F(StopSignalsTest, SigtermWhileTheCloseRequestIsHandledEndsWithItsStatus) {
+    // The stand-in sends the signal as the close request arrives: the close commits and hides the
+    // last window, whose quit must not turn the status into 0.
+    auto program = Start("closing", "steps=chk_Funcionarios;then=close;at=close;signal=SIGTERM");
+    EXPECT_EQ(program->Finish(), 128 + SIGTERM) << program->Output();
+    EXPECT_TRUE(program->Line("operator: SIGTERM sent at the close request")) << program->Output();
+    EXPECT_TRUE(program->Line("Importacao: SIGTERM: encerrado como ao fechar a janela")) << program->Output();
+    EXPECT_GT(Db(program->Kelmor()).Count("SCA_FUNCIONARIO"), 0) << "the close's commit was lost";
+}
+
+TEST_F(StopSignalsTest, ALostConnectionDuringTheCustomersIsToldOnceAndRefusesNoRow) {
+    auto program = Start("lost-during", "steps=Clientes;lose=connection;at=dbg_Cliente:100");
+    EXPECT_EQ(program->Finish(), 0) << program->Output();
+    ASSERT_TRUE(program->Line("operator: engine shut down at row 100")) << program->Output();
+    // One box: the lost connections, named by their files. No refusal summary follows it, and
+    // the close after it has nothing more to say.
+    const QStringList boxes = program->Lines("operator: box: ");
+    ASSERT_EQ(boxes.size(), 1) << program->Output();
+    EXPECT_TRUE(
+        boxes[0].startsWith("operator: box: A conexão com o banco de destino (KELMOR.FDB) foi perdida"))
+        << boxes[0].toStdString();
+    EXPECT_TRUE(boxes[0].contains("A conexão com o banco de origem (LOJA.GDB) foi perdida"))
+        << boxes[0].toStdString();
+    EXPECT_TRUE(program->Line("operator: idle")) << program->Output();
+}
+
+// What a run gives each customer or supplier beside its own row, by owner and content (the keys
+// the generators drew and the stamps of the moment are left out).
+struct Dependants {
+    QString table;
+    QString sql; // the owner first
+};
+
+const Dependants kDependantsOfCustomers[] = {
+    {"SCA_ENDERECOCLIENTE",
+     "SELECT l.ECL_CODIGO_CLIENTE, l.ECL_CODIGO_TIPO, l.ECL_NUMERO, l.ECL_COMPLEMENTO, e.ECO_ENDERECO, "
+     "e.ECO_CEP, e.ECO_CODIGO_UF FROM SCA_ENDERECOCLIENTE l "
+     "LEFT JOIN SCA_ENDERECOCORREIO e ON e.ECO_PK_ENDERECOCORREIO = l.ECL_CODIGO_END_CORREIO"},
+    {"SCA_CONTATOCLIENTE",
+     "SELECT CCI_CODIGO_CLIENTE, CCI_CODIGO_TIPO_CONTATO, CCI_NOME FROM SCA_CONTATOCLIENTE"},
+    {"SCA_COMPLEMENTOCLIENTE",
+     "SELECT CCL_CODIGO_CLIENTE, CCL_NOME_PAI, CCL_NOME_MAE, CCL_NOME_EMPRESA FROM SCA_COMPLEMENTOCLIENTE"},
+    {"SCA_REFERENCIACLIENTE",
+     "SELECT RCL_CODIGO_CLIENTE, RCL_TIPO, RCL_NOME, RCL_FONE1 FROM SCA_REFERENCIACLIENTE"},
+};
+const Dependants kDependantsOfSuppliers[] = {
+    {"SCA_ENDERECOFORNECEDOR",
+     "SELECT l.EFO_CODIGO_FORNECEDOR, l.EFO_CODIGO_TIPO, l.EFO_NUMERO, l.EFO_COMPLEMENTO, e.ECO_ENDERECO, "
+     "e.ECO_CEP, e.ECO_CODIGO_UF FROM SCA_ENDERECOFORNECEDOR l "
+     "LEFT JOIN SCA_ENDERECOCORREIO e ON e.ECO_PK_ENDERECOCORREIO = l.EFO_CODIGO_END_CORREIO"},
+    {"SCA_CONTATOFORNECEDOR",
+     "SELECT CFO_CODIGO_FORNECEDOR, CFO_CODIGO_TIPO_CONTATO, CFO_NOME FROM SCA_CONTATOFORNECEDOR"},
+};
+
+// A step stopped at a row of its source set.
+struct StepStop {
+    QString step;   // its box's caption, as the stop line names it
+    QString grid;   // the grid that shows its source set
+    QString owners; // the destination's codes of its own rows
+    QString legacy; // its source rows in the order the step walks them: code, name
+    std::span<const Dependants> dependants;
+    std::vector<int> rows; // where to stop
+};
+
+// How long after its row starts each stop's signal leaves: some land before the row writes, the
+// others while it writes, where a stop once left the row half-written.
+constexpr int kDelaysUs[] = {0, 700, 1500, 2500, 3500};
+
+const StepStop kStepStops[] = {
+    {"Clientes",
+     "dbg_Cliente",
+     "SELECT CLI_CODIGO FROM SCA_CLIENTE",
+     "SELECT CLI_CODIGO, CLI_DESCRICAO FROM LJ_CLIEN ORDER BY CLI_CODIGO",
+     kDependantsOfCustomers,
+     {37, 37 * 9, 37 * 18, 37 * 26}},
+    {"Fornecedores",
+     "DBGrid1",
+     "SELECT FOR_CODIGO FROM SCA_FORNECEDOR",
+     "SELECT FOR_CODIGO, FOR_DESCRICAO FROM LJ_FORNE ORDER BY FOR_CODIGO",
+     kDependantsOfSuppliers,
+     {37, 37 * 2, 37 * 3, 37 * 4, 37 * 5}},
+};
+
+// Per owner, its rows of one table, sorted.
+using ByOwner = std::map<int64_t, QStringList>;
+
+ByOwner RowsByOwner(Db& db, const QString& sql) {
+    ByOwner rows;
+    for (const QString& line : db.Lines(sql))
+        rows[line.section('|', 0, 0).toLongLong()] << line.section('|', 1);
+    for (auto& [owner, lines] : rows)
+        lines.sort();
+    return rows;
+}
+
+QSet<int64_t> Owners(Db& db, const QString& sql) {
+    QSet<int64_t> owners;
+    for (const QString& line : db.Lines(sql))
+        owners.insert(line.toLongLong());
+    return owners;
+}
+
+TEST_F(StopSignalsTest, AStopDuringTheCustomersOrSuppliersLeavesEveryStoredOneWhole) {
+    // Side by side, each on its own copy of the store: the two steps run whole, and each step
+    // stopped at each of its rows, by SIGTERM and SIGINT in turn.
+    auto whole = Start("whole", "steps=Clientes+Fornecedores;then=close");
+    struct Stopped {
+        const StepStop* stop;
+        int row;
+        int signal;
+        std::unique_ptr<Program> program;
+    };
+    std::vector<Stopped> stopped;
+    for (const StepStop& stop : kStepStops) {
+        for (const int row : stop.rows) {
+            const int signal = stopped.size() % 2 ? SIGINT : SIGTERM;
+            const QString script = QString("steps=%1;then=wait;at=%2:%3;signal=%4;after=%5")
+                                       .arg(stop.step, stop.grid)
+                                       .arg(row)
+                                       .arg(signal == SIGINT ? "SIGINT" : "SIGTERM")
+                                       .arg(kDelaysUs[stopped.size() % std::size(kDelaysUs)]);
+            stopped.push_back({&stop, row, signal, Start(QString("%1-%2").arg(stop.grid).arg(row), script)});
+        }
+    }
+    ASSERT_EQ(whole->Finish(), 0) << whole->Output();
+    Db complete(whole->Kelmor());
+    Db loja(Store() + "/LOJA.GDB");
+
+    for (Stopped& s : stopped) {
+        const StepStop& stop = *s.stop;
+        SCOPED_TRACE(QString("%1 stopped at row %2").arg(stop.step).arg(s.row).toStdString());
+        Program& program = *s.program;
+        ASSERT_EQ(program.Finish(), 128 + s.signal) << program.Output();
+        EXPECT_FALSE(program.Line("operator: box:")) << program.Output();
+        const auto line = program.Line("Importacao: ");
+        ASSERT_TRUE(line) << program.Output();
+        const auto where =
+            QRegularExpression(QString("interrompido na etapa \"%1\", na linha (\\d+) de ").arg(stop.step))
+                .match(*line);
+        ASSERT_TRUE(where.hasMatch()) << line->toStdString();
+        const int named = where.captured(1).toInt();
+        EXPECT_GE(named, s.row) << line->toStdString();
+
+        Db db(program.Kelmor());
+        const QSet<int64_t> stored = Owners(db, stop.owners);
+        const QSet<int64_t> all = Owners(complete, stop.owners);
+        // Every stored one has exactly what the whole run gives it, and nothing belongs to one
+        // that is not stored.
+        for (const Dependants& d : stop.dependants) {
+            const ByOwner got = RowsByOwner(db, d.sql);
+            const ByOwner want = RowsByOwner(complete, d.sql);
+            for (const int64_t owner : stored) {
+                const auto g = got.find(owner);
+                const auto w = want.find(owner);
+                EXPECT_EQ(g == got.end() ? QStringList() : g->second,
+                          w == want.end() ? QStringList() : w->second)
+                    << d.table.toStdString() << " of " << owner;
+            }
+            for (const auto& [owner, rows] : got)
+                EXPECT_TRUE(stored.contains(owner))
+                    << d.table.toStdString() << " of " << owner << " not stored";
+        }
+        // The legacy rows before the one the line names are stored, those after it are not; that
+        // one may be either. A row stands for the first legacy row that gives its code a name.
+        QSet<int64_t> seen;
+        int row = 0;
+        for (const QString& legacy : loja.Lines(stop.legacy)) {
+            ++row;
+            const QString digits = legacy.section('|', 0, 0).remove(QRegularExpression("[^0-9]"));
+            const QString name = legacy.section('|', 1);
+            if (digits.isEmpty() || name.trimmed().isEmpty() || name == "NULL") continue;
+            const int64_t code = digits.toLongLong();
+            if (seen.contains(code) || !all.contains(code)) continue;
+            seen.insert(code);
+            if (row < named) {
+                EXPECT_TRUE(stored.contains(code)) << "row " << row << ", code " << code << " is missing";
+            } else if (row > named) {
+                EXPECT_FALSE(stored.contains(code)) << "row " << row << ", code " << code << " is stored";
+            }
+        }
+    }
+}
+
+TEST_F(StopSignalsTest, AStopDuringTheProductsLeavesNoProductWithoutItsCompanyAndLocation) {
+    auto program = Start("products", "steps=Produtos;then=wait;at=dbg_Produto:1111;signal=SIGINT;after=120");
+    ASSERT_EQ(program->Finish(), 128 + SIGINT) << program->Output();
+    ASSERT_TRUE(program->Line("Importacao: SIGINT: interrompido na etapa \"Produtos\", na linha "))
+        << program->Output();
+    Db db(program->Kelmor());
+    EXPECT_GT(db.Count("SCA_ITEM"), 0);
+    EXPECT_EQ(db.Count("SCA_ITEM i", "NOT EXISTS (SELECT 1 FROM SCA_ITEMEMPRESA e "
+                                     "WHERE e.IEM_CODIGO_ITEM = i.ITE_PK_ITEM)"),
+              0);
+    EXPECT_EQ(db.Count("SCA_ITEMEMPRESA e", "NOT EXISTS (SELECT 1 FROM SCA_ITEMLOCALEMPRESA l "
+                                            "WHERE l.ILE_CODIGO_ITEMEMPRESA = e.IEM_PK_ITEMEMPRESA)"),
+              0);
 }
 
 } // namespace
