@@ -22,6 +22,7 @@ TClientDataSet::TClientDataSet(const TClientDataSetDef& def, TIBDatabase& db, TI
 
 void TClientDataSet::DoOpen() {
     db_.EnsureConnected();
+    described_ = false;
     if (SelectsNothing && SelectsNothing()) {
         log_.clear();
         RebuildIndexes();
@@ -67,6 +68,7 @@ void TClientDataSet::DoClose() {
     log_.clear();
     for (Index& ix : indexes_)
         ix.rows.clear();
+    groups_.clear();
 }
 
 void TClientDataSet::DoOnNewRecord() {
@@ -80,6 +82,8 @@ int TClientDataSet::DoPost(TRow& row, const std::vector<char>& assigned, bool in
         if (!table_.isEmpty()) log_.push_back({pos, true, assigned, {}, {}});
         for (Index& ix : indexes_)
             IndexRow(ix, pos);
+        for (Group& g : groups_)
+            GroupRow(g, pos);
         return pos;
     }
     // A row not applied yet is still written as one insert, as it stands now.
@@ -138,9 +142,13 @@ const TClientDataSet::Statement& TClientDataSet::StatementFor(const std::vector<
 }
 
 bool TClientDataSet::KeyIndexed() const {
+    auto isKey = [this](int f) {
+        return std::find(keyIndexes_.begin(), keyIndexes_.end(), f) != keyIndexes_.end();
+    };
     for (const Index& ix : indexes_)
-        for (int f : ix.fields)
-            if (std::find(keyIndexes_.begin(), keyIndexes_.end(), f) != keyIndexes_.end()) return true;
+        if (std::any_of(ix.fields.begin(), ix.fields.end(), isKey)) return true;
+    for (const Group& g : groups_)
+        if (std::any_of(g.fields.begin(), g.fields.end(), isKey)) return true;
     return false;
 }
 
@@ -267,11 +275,23 @@ void TClientDataSet::IndexRow(Index& ix, int row) {
     ix.rows.try_emplace(SearchKey(ix.fields, vs, ix.options, true), row);
 }
 
+void TClientDataSet::GroupRow(Group& g, int row) {
+    std::vector<TValue> vs;
+    for (int f : g.fields)
+        vs.push_back(rows_[row][f]);
+    g.rows[SearchKey(g.fields, vs, g.options, true)].push_back(row);
+}
+
 void TClientDataSet::RebuildIndexes() {
     for (Index& ix : indexes_) {
         ix.rows.clear();
         for (int r = 0; r < RecordCount(); ++r)
             IndexRow(ix, r);
+    }
+    for (Group& g : groups_) {
+        g.rows.clear();
+        for (int r = 0; r < RecordCount(); ++r)
+            GroupRow(g, r);
     }
 }
 
@@ -287,6 +307,8 @@ bool TClientDataSet::Locate(const QString& keyFields, const std::vector<TValue>&
     SettlePending();
     std::vector<int> fields = ResolveFields(keyFields);
     if (fields.size() != values.size()) Fail("Locate needs one value per key field");
+    if (const std::vector<int> collated = Collated(fields, values); !collated.empty())
+        return LocateCollated(fields, values, options, collated);
     QString wanted = SearchKey(fields, values, options, false);
     for (const Index& ix : indexes_) {
         if (ix.fields != fields || ix.options != options) continue;
@@ -300,6 +322,69 @@ bool TClientDataSet::Locate(const QString& keyFields, const std::vector<TValue>&
         for (int f : fields)
             vs.push_back(rows_[r][f]);
         if (SearchKey(fields, vs, options, true) == wanted) {
+            SetCurrent(r);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<int> TClientDataSet::Collated(const std::vector<int>& fields, const std::vector<TValue>& values) {
+    std::vector<int> out;
+    if (table_.isEmpty()) return out; // a source set: its texts compare as held
+    if (!described_) {
+        collations_.clear();
+        const QHash<QString, TCollatedColumn> columns = CollatedColumns(db_, tr_, table_);
+        for (const auto& f : Fields())
+            if (auto it = columns.find(f->FieldName()); it != columns.end())
+                collations_.insert(f->Index(), *it);
+        described_ = true;
+    }
+    if (collations_.isEmpty()) return out;
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (collations_.contains(fields[i]) &&
+            std::holds_alternative<QString>(Fields()[fields[i]]->Store(values[i])))
+            out.push_back(fields[i]);
+    return out;
+}
+
+bool TClientDataSet::LocateCollated(const std::vector<int>& fields, const std::vector<TValue>& values,
+                                    TLocateOptions options, const std::vector<int>& collated) {
+    // The rows that match on the other key fields, in order; of these the first whose collated
+    // texts are equal, as memory compares them or as the destination's collation does.
+    std::vector<int> others;
+    std::vector<TValue> otherValues;
+    std::vector<std::pair<int, TValue>> texts;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (std::find(collated.begin(), collated.end(), fields[i]) == collated.end()) {
+            others.push_back(fields[i]);
+            otherValues.push_back(values[i]);
+        } else {
+            texts.emplace_back(fields[i], Fields()[fields[i]]->Store(values[i]));
+        }
+    }
+    auto g = std::find_if(groups_.begin(), groups_.end(),
+                          [&](const Group& x) { return x.fields == others && x.options == options; });
+    if (g == groups_.end()) {
+        groups_.push_back({others, options, {}});
+        g = groups_.end() - 1;
+        for (int r = 0; r < RecordCount(); ++r)
+            GroupRow(*g, r);
+    }
+    auto candidates = g->rows.find(SearchKey(others, otherValues, options, false));
+    if (candidates == g->rows.end()) return false;
+    for (int r : candidates->second) {
+        const bool equal = std::all_of(texts.begin(), texts.end(), [&](const std::pair<int, TValue>& t) {
+            const TValue& held = rows_[r][t.first];
+            const TField* f = Fields()[t.first].get();
+            if (SearchKeyOf({f}, {held}, options & loCaseInsensitive) ==
+                SearchKeyOf({f}, {t.second}, options & loCaseInsensitive))
+                return true;
+            const auto text = std::get_if<QString>(&held);
+            return text &&
+                   CollationHoldsEqual(db_, tr_, collations_[t.first], *text, std::get<QString>(t.second));
+        });
+        if (equal) {
             SetCurrent(r);
             return true;
         }

@@ -2,6 +2,7 @@
 // Client datasets: the whole result of their provider's statement held in memory, and, on the
 // destination side, a change log of posted rows that ApplyUpdates sends to the table.
 
+#include "Collations.h"
 #include "DataSet.h"
 #include "IBDatabase.h"
 #include "Refusals.h"
@@ -38,7 +39,9 @@ public:
     void CancelUpdates();
     int ChangeCount() const { return static_cast<int>(log_.size()); }
 
-    // Searches the rows this set holds; several key fields are joined by ";".
+    // Searches the rows this set holds; several key fields are joined by ";". A text field whose
+    // destination column has a collation that is not binary also matches what the collation holds
+    // equal, asked of the destination for each row that matches on the other key fields.
     bool Locate(const QString& keyFields, const std::vector<TValue>& values, TLocateOptions options);
     // Keeps an index over these key fields so that Locate with the same fields and options does
     // not scan the rows.
@@ -65,11 +68,22 @@ private:
         TLocateOptions options;
         std::unordered_map<QString, int> rows; // search key -> first row
     };
+    // Every row by the key fields that are not collated, for the searches on collated ones.
+    struct Group {
+        std::vector<int> fields;
+        TLocateOptions options;
+        std::unordered_map<QString, std::vector<int>> rows; // search key -> its rows, in order
+    };
 
     std::vector<int> ResolveFields(const QString& keyFields);
     QString SearchKey(const std::vector<int>& fields, const std::vector<TValue>& values,
                       TLocateOptions options, bool fromRow);
     void IndexRow(Index& index, int row);
+    void GroupRow(Group& group, int row);
+    // The key fields among these whose column is collated, for a search with these values.
+    std::vector<int> Collated(const std::vector<int>& fields, const std::vector<TValue>& values);
+    bool LocateCollated(const std::vector<int>& fields, const std::vector<TValue>& values,
+                        TLocateOptions options, const std::vector<int>& collated);
     void RebuildIndexes();
     QString KeyText(const TRow& row) const;
     // The statement of the rows that set these columns, with the columns it sets in order.
@@ -91,5 +105,8 @@ private:
     std::vector<int> keyIndexes_;
     std::vector<Change> log_;
     std::vector<Index> indexes_;
+    std::vector<Group> groups_;
+    QHash<int, TCollatedColumn> collations_; // by field, read at the first search after open
+    bool described_ = false;
     std::unordered_map<std::string, Statement> statements_; // by the columns a change sets
 };

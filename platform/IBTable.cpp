@@ -1,5 +1,6 @@
 #include "IBTable.h"
 
+#include "Collations.h"
 #include "Elapsed.h"
 #include "Errors.h"
 #include "InsertedFields.h"
@@ -26,7 +27,10 @@ TIBTable::TIBTable(const TTableDef& def, TIBDatabase& db, TIBTransaction& tr)
     selectAll_ = QString("SELECT %1 FROM %2").arg(cols.join(", "), table_);
     orderByKey_ = " ORDER BY " + order.join(", ");
     if (!pk_.empty()) selectByKey_ = selectAll_ + " WHERE " + byKey.join(" AND ");
-    db_.AddCloseHandler(this, [this] { Close(); });
+    db_.AddCloseHandler(this, [this] {
+        Close();
+        described_ = false; // another file may be opened next
+    });
     db_.AddWriteListener(this);
 }
 
@@ -46,6 +50,7 @@ void TIBTable::RowInserted(const QString& table, const QStringList& columns, std
 }
 
 void TIBTable::TableChanged(const QString& table) {
+    if (table.isEmpty()) described_ = false; // the end of a job: the destination is asked anew
     // A row being filled stays: it is the caller's, and closing would lose it.
     if (State() != TDataSetState::dsBrowse) return;
     if (table.isEmpty() || table.compare(table_, Qt::CaseInsensitive) == 0) Close();
@@ -61,6 +66,13 @@ void TIBTable::TableOutOfDate(const QString& table) {
 void TIBTable::DoOpen() {
     const auto start = std::chrono::steady_clock::now();
     db_.EnsureConnected();
+    if (!described_) {
+        const QHash<QString, TCollatedColumn> collated = CollatedColumns(db_, tr_, table_);
+        collated_.assign(Fields().size(), 0);
+        for (const auto& f : Fields())
+            collated_[f->Index()] = collated.contains(f->FieldName());
+        described_ = true;
+    }
     FbStatement& st = db_.Prepare(selectAll_ + orderByKey_, tr_);
     db_.Execute(st, tr_, {});
     TRow fetched;
@@ -142,22 +154,44 @@ bool TIBTable::Locate(const QString& keyFields, const std::vector<TValue>& value
         }
         probe[fields[i]] = v;
     }
+    // Out of date, the held rows cannot answer: the destination does, as memory would compare.
+    std::optional<TRow> asked;
+    int found = -1;
     if (outOfDate_) {
         const auto start = std::chrono::steady_clock::now();
-        const bool found = LocateInDatabase(fields, probe, options & loCaseInsensitive);
+        asked = AskDatabase(fields, probe, options & loCaseInsensitive, false);
         askedSeconds_ += SecondsSince(start);
-        return found;
+    } else {
+        Index& ix = IndexFor(fields, options & loCaseInsensitive);
+        auto it = ix.rows.find(RowKey(ix, probe));
+        if (it != ix.rows.end()) found = it->second;
     }
-    Index& ix = IndexFor(fields, options & loCaseInsensitive);
-    auto it = ix.rows.find(RowKey(ix, probe));
-    if (it == ix.rows.end()) return false;
-    SetCurrent(it->second);
+    // What a collation holds equal only the destination knows; the first in key order of both wins.
+    if (SearchesCollated(fields, probe)) {
+        std::optional<TRow> collated = AskDatabase(fields, probe, options & loCaseInsensitive, true);
+        const TRow* other = asked ? &*asked : found >= 0 ? &rows_[found] : nullptr;
+        if (collated && (!other || PkLess(*collated, *other))) {
+            asked = std::move(collated);
+            found = -1;
+        }
+    }
+    if (asked) found = PositionOf(std::move(*asked));
+    if (found < 0) return false;
+    SetCurrent(found);
     return true;
 }
 
-bool TIBTable::LocateInDatabase(const std::vector<int>& fields, const TRow& probe, bool caseInsensitive) {
+bool TIBTable::SearchesCollated(const std::vector<int>& fields, const TRow& probe) {
+    for (int f : fields)
+        if (collated_[static_cast<size_t>(f)] && std::holds_alternative<QString>(probe[f])) return true;
+    return false;
+}
+
+std::optional<TRow> TIBTable::AskDatabase(const std::vector<int>& fields, const TRow& probe,
+                                          bool caseInsensitive, bool byCollation) {
     QStringList where;
     std::vector<TValue> params;
+    std::vector<int> compared; // the fields the rows returned are compared on here
     for (int f : fields) {
         const TField& field = *Fields()[f];
         const TValue v = Comparable(probe[f]);
@@ -167,15 +201,21 @@ bool TIBTable::LocateInDatabase(const std::vector<int>& fields, const TRow& prob
         }
         // A text longer than the column equals none of its values (the statement would refuse it).
         const auto text = std::get_if<QString>(&v);
-        if (text && field.Size() > 0 && text->size() > field.Size()) return false;
+        if (text && field.Size() > 0 && text->size() > field.Size()) return std::nullopt;
+        params.push_back(v);
+        // The column's own comparison, under its collation, is the answer for a collated text.
+        if (text && byCollation && collated_[static_cast<size_t>(f)]) {
+            where << field.FieldName() + " = ?";
+            continue;
+        }
+        compared.push_back(f);
         where << (text && caseInsensitive ? "UPPER(" + field.FieldName() + ") = UPPER(?)"
                                           : field.FieldName() + " = ?");
-        params.push_back(v);
     }
     FbStatement& st = db_.Prepare(selectAll_ + " WHERE " + where.join(" AND ") + orderByKey_, tr_);
     db_.Execute(st, tr_, params);
     // The first row in key order that equals the probe as held rows compare.
-    const Index wanted{fields, caseInsensitive, {}};
+    const Index wanted{compared, caseInsensitive, {}};
     const QString key = RowKey(wanted, probe);
     TRow fetched;
     while (st.Fetch(fetched)) {
@@ -184,10 +224,27 @@ bool TIBTable::LocateInDatabase(const std::vector<int>& fields, const TRow& prob
             row[f->Index()] = f->Store(fetched[f->Index()]);
         if (RowKey(wanted, row) != key) continue;
         st.CloseCursor();
-        SetCurrent(Hold(std::move(row)));
-        return true;
+        return row;
     }
-    return false;
+    return std::nullopt;
+}
+
+int TIBTable::PositionOf(TRow row) {
+    if (pk_.empty()) { // no key to find it by: the held row equal to it, or a new one
+        auto it = std::find(rows_.begin(), rows_.end(), row);
+        if (it != rows_.end()) return static_cast<int>(it - rows_.begin());
+        rows_.push_back(std::move(row));
+        indexes_.clear();
+        return RecordCount() - 1;
+    }
+    // Trusted held rows are the destination's: the held row of the same key is the one, and the
+    // indexes over them stay.
+    if (!outOfDate_) {
+        auto pos = std::lower_bound(rows_.begin(), rows_.end(), row,
+                                    [this](const TRow& a, const TRow& b) { return PkLess(a, b); });
+        if (pos != rows_.end() && !PkLess(row, *pos)) return static_cast<int>(pos - rows_.begin());
+    }
+    return Hold(std::move(row));
 }
 
 bool TIBTable::ReadBack(const QStringList& columns, std::span<const TValue> values, TRow& row) {

@@ -9,12 +9,14 @@
 // closes and reads the table anew at its next use. When it tells that the destination's triggers
 // wrote the table, the held rows are out of date: Locate asks the destination with a statement
 // until those statements have taken as long as reading the whole table again did, and then reads
-// it.
+// it. A text key column under a collation other than its character set's binary one may hold more
+// texts equal than memory knows (case, accents): a search on it asks the destination as well.
 
 #include "DataSet.h"
 #include "IBDatabase.h"
 
 #include <QStringList>
+#include <optional>
 #include <unordered_map>
 
 class TIBTable : public TDataSet, public TTableWriteListener {
@@ -31,7 +33,8 @@ public:
     // The first row, in primary-key order, whose key columns equal the values (text compared
     // in upper case with loCaseInsensitive, and cut to the field's size first with loCutToSize;
     // NULL matches only NULL). Blanks at the end of a text count for nothing, as the database
-    // compares texts. Not found: the current row stays.
+    // compares texts. A text column under a collation that is not binary also matches what the
+    // collation holds equal. Not found: the current row stays.
     bool Locate(const QString& keyFields, const std::vector<TValue>& values, TLocateOptions options);
 
     bool EmptyTextIsNull() const override { return true; }
@@ -61,8 +64,16 @@ private:
     bool ReadBack(const QStringList& columns, std::span<const TValue> values, TRow& row);
     // Holds the row in key order, in place of a held row of the same key; returns its position.
     int Hold(TRow row);
-    // Locate through a statement, for held rows that are out of date.
-    bool LocateInDatabase(const std::vector<int>& fields, const TRow& probe, bool caseInsensitive);
+    // The first row in key order that the destination returns for the probe, or nothing. Text
+    // fields compare as held rows do (the rows held are out of date), or, with `byCollation`, the
+    // collated ones as the destination's collation compares them.
+    std::optional<TRow> AskDatabase(const std::vector<int>& fields, const TRow& probe, bool caseInsensitive,
+                                    bool byCollation);
+    // Whether one of the fields is a collated text column whose probe value is a text.
+    bool SearchesCollated(const std::vector<int>& fields, const TRow& probe);
+    // The position of a row the destination returned: the held row of its key while held rows are
+    // trusted, else held in its place.
+    int PositionOf(TRow row);
 
     TIBDatabase& db_;
     TIBTransaction& tr_;
@@ -70,11 +81,13 @@ private:
     std::vector<int> pk_;
     QStringList pkNames_;
     std::vector<Index> indexes_;
-    QString selectAll_;       // every column
-    QString orderByKey_;      // in key order
-    QString selectByKey_;     // every column of one row, by its key (empty: no key)
-    bool posting_ = false;    // the insert told to the connection is this component's own
-    bool outOfDate_ = false;  // the destination's triggers wrote the table since it was read
-    double readSeconds_ = 0;  // how long the last read of the whole table took
-    double askedSeconds_ = 0; // how long the statements asked since it went out of date took
+    std::vector<char> collated_; // by field: a text column under a collation that is not binary
+    bool described_ = false;     // collated_ read for the destination as it is now
+    QString selectAll_;          // every column
+    QString orderByKey_;         // in key order
+    QString selectByKey_;        // every column of one row, by its key (empty: no key)
+    bool posting_ = false;       // the insert told to the connection is this component's own
+    bool outOfDate_ = false;     // the destination's triggers wrote the table since it was read
+    double readSeconds_ = 0;     // how long the last read of the whole table took
+    double askedSeconds_ = 0;    // how long the statements asked since it went out of date took
 };

@@ -105,8 +105,9 @@ void RegistrarVinculo(Tfrm_Importacao& form, TClientDataSet& cds, const ColunasV
     }
 }
 
-// Appends one contact unless the set already holds an equal one (text compared ignoring case);
-// a new row is applied and committed. Returns whether a row was added.
+// Appends one contact unless the set already holds an equal one (text compared ignoring case, or
+// as the column's collation holds it equal); a new row is applied and committed. Returns whether a
+// row was added.
 bool IncluirContato(Tfrm_Importacao& form, TClientDataSet& cds, const ColunasContato& c, int owner, int type,
                     const QString& text) {
     if (cds.Locate(c.busca, {int64_t(owner), int64_t(type), text}, loCaseInsensitive)) return false;
