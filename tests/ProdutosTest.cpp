@@ -289,6 +289,34 @@ TEST_F(Produtos, TheSupplierLinkNeedsAKnownSupplierAndAnIntegerCode) {
     EXPECT_EQ(Kelmor().Count("SCA_SALDOITEMEMPRESA"), 1);
 }
 
+TEST_F(Produtos, SupplierLinksArriveWhateverTheDestinationDeclaresTheirKeyAndFlag) {
+    // Column, its declaration on the destination, the flag stored.
+    const struct {
+        const char* column;
+        const char* type;
+        const char* flag;
+    } cases[] = {{"IFO_PK_ITEMFORNECEDOR", "BIGINT", "S"}, {"IFO_INCLUIDO_PELO_SISTEMA", "BOOLEAN", "1"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        TearDown(); // fresh databases for each declaration
+        QFile::remove(LojaPath());
+        QFile::remove(KelmorPath());
+        boxes.clear();
+        SetUp();
+        Classificacao("01");
+        Fornecedor(7);
+        Redeclare("SCA_ITEMFORNECEDOR", c.column, c.type);
+        Produto({.codigo = "L1", .descricao = "LIGADO", .fornecedor = "7"});
+        Produto({.codigo = "L2", .descricao = "TAMBEM", .fornecedor = "7"});
+        RunProducts();
+        EXPECT_TRUE(boxes.empty()) << boxes.front().text.toStdString();
+        CloseForm();
+        EXPECT_EQ(
+            Kelmor().Lines("SELECT IFO_CODIGO_FORNECEDOR, IFO_INCLUIDO_PELO_SISTEMA FROM SCA_ITEMFORNECEDOR"),
+            QStringList({QString("7|") + c.flag, QString("7|") + c.flag}));
+    }
+}
+
 TEST_F(Produtos, ALinkKeyBeyond32BitsEndsTheRunWithTheGeneratorsValue) {
     Classificacao("01");
     Fornecedor(7);
