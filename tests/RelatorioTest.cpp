@@ -9,67 +9,13 @@
 
 namespace {
 
-const QString kEtapas = "etapa\ttabela de origem\tna tabela\tlidas\tmigradas\trecusadas\tcom falha\t"
-                        "deixadas de fora\tnão alcançadas\tsegundos";
-const QString kPerdas = "etapa\ttabela de origem\tchave na origem\tsituação\ttabela de destino\tmotivo";
-
-// A report read back: its step lines by step, its loss lines, and its end.
-struct Report {
-    std::map<QString, QStringList> steps;
-    std::vector<QStringList> losses;
-    QString end;
-    QString text;
-
-    explicit Report(const QString& path) {
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-        text = QString::fromUtf8(file.readAll());
-        const QStringList lines = text.split('\n');
-        QString section;
-        for (const QString& line : lines) {
-            if (line == kEtapas || line == kPerdas || line.isEmpty()) {
-                section = line;
-                continue;
-            }
-            if (line.startsWith("fim da tarefa: ")) {
-                end = line.mid(15);
-                section = "fim";
-                continue;
-            }
-            if (section == "fim") end += '\n' + line;
-            const QStringList fields = line.split('\t');
-            if (section == kEtapas) steps[fields[0]] = fields;
-            if (section == kPerdas) losses.push_back(fields);
-        }
-    }
-    // Whether lidas = migradas + recusadas + com falha + deixadas de fora + não alcançadas.
-    static bool AddsUp(const QStringList& f) {
-        return f.size() == 10 && f[3].toLongLong() == f[4].toLongLong() + f[5].toLongLong() +
-                                                          f[6].toLongLong() + f[7].toLongLong() +
-                                                          f[8].toLongLong();
-    }
-    // The loss line of this step and legacy key, or none.
-    std::optional<QStringList> Loss(const QString& step, const QString& key) const {
-        for (const QStringList& l : losses)
-            if (l.value(0) == step && l.value(2) == key) return l;
-        return std::nullopt;
-    }
-};
-
 class Relatorio : public MigrationTest {
 protected:
     void TearDown() override {
         CloseForm();
         MigrationTest::TearDown();
     }
-    // Every report in the folder, oldest first.
-    QStringList Reports() const {
-        QStringList out;
-        for (const QString& name :
-             QDir(Dir()).entryList({"Importacao-*.txt"}, QDir::Files, QDir::Time | QDir::Reversed))
-            out << Dir() + '/' + name;
-        return out;
-    }
+    QStringList Reports() const { return JobReports(Dir()); }
     void Classificacao() {
         Loja().Exec("INSERT INTO LJ_GRUPO VALUES ('1', '01', 'GERAL')");
         Loja().Exec("INSERT INTO LJ_SUBGR VALUES ('1', '01', 'DIVERSOS')");
@@ -145,7 +91,7 @@ TEST_F(Relatorio, EveryRowThatDidNotArriveIsNamedByItsLegacyKeyAndEveryStepAddsU
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(QFileInfo(boxes.back().report).fileName(), QFileInfo(reports[0]).fileName());
 
-    const Report run(reports[0]), codes(reports[1]);
+    const JobReport run(reports[0]), codes(reports[1]);
     EXPECT_EQ(run.end, "concluída");
     EXPECT_TRUE(
         run.text.contains("etapas marcadas: Clientes, Fornecedores, Produtos, Vendas, Conta Corrente"));
@@ -161,16 +107,16 @@ TEST_F(Relatorio, EveryRowThatDidNotArriveIsNamedByItsLegacyKeyAndEveryStepAddsU
     ASSERT_EQ(run.steps.size(), counts.size()) << run.text.toStdString();
     for (const auto& [step, expected] : counts) {
         const QStringList& line = run.steps.at(step);
-        EXPECT_TRUE(Report::AddsUp(line)) << line.join(' ').toStdString();
+        EXPECT_TRUE(JobReport::AddsUp(line)) << line.join(' ').toStdString();
         EXPECT_EQ(line.mid(2, 7), expected) << line.join(' ').toStdString();
     }
     ASSERT_EQ(codes.steps.size(), 1u);
     const QStringList& codeLine = codes.steps.begin()->second;
-    EXPECT_TRUE(Report::AddsUp(codeLine));
+    EXPECT_TRUE(JobReport::AddsUp(codeLine));
     EXPECT_EQ(codeLine.mid(2, 7), QStringList({"2", "2", "0", "0", "0", "2", "0"}));
 
     struct Expected {
-        const Report& report;
+        const JobReport& report;
         QString step, key, situation, table, reason; // the reason as it starts
     };
     const Expected losses[] = {
@@ -216,8 +162,8 @@ TEST_F(Relatorio, AnErrorInTheProductsNamesTheProductUnderWayAndTheRowsItLeft) {
     ASSERT_EQ(Errors().size(), 1u);
     ASSERT_EQ(Reports().size(), 1);
     EXPECT_EQ(QFileInfo(boxes[0].report).fileName(), QFileInfo(Reports()[0]).fileName());
-    const Report report(Reports()[0]);
-    EXPECT_TRUE(Report::AddsUp(report.steps.at("Produtos")));
+    const JobReport report(Reports()[0]);
+    EXPECT_TRUE(JobReport::AddsUp(report.steps.at("Produtos")));
     EXPECT_EQ(report.steps.at("Produtos")[8], "1"); // not reached
     CloseForm();                                    // commits what the failed run wrote
     const QString item = Kelmor().Lines("SELECT ITE_PK_ITEM FROM SCA_ITEM").value(0);

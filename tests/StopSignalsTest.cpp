@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -175,6 +176,35 @@ TEST_F(StopSignalsTest, SigintDuringTheCustomersKeepsWhatWasCommittedAndEndsWith
         EXPECT_TRUE(QSet<QString>(keys).subtract(whole.at(table)).isEmpty())
             << table.toStdString() << " holds rows the run lacks";
     EXPECT_LT(stopped.at("SCA_CLIENTE").size(), whole.at("SCA_CLIENTE").size());
+
+    // The line names the job's report, which ends with it and counts what the destination kept.
+    const QStringList reports = JobReports(QFileInfo(signalled.Kelmor()).absolutePath());
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_TRUE(line->endsWith(" Relatório: " + reports[0] + '.')) << line->toStdString();
+    const JobReport report(reports[0]);
+    EXPECT_EQ(report.end, "interrompida por sinal\n" + *line);
+    const QStringList customers = report.steps.at("Clientes");
+    EXPECT_TRUE(JobReport::AddsUp(customers)) << customers.join(' ').toStdString();
+    EXPECT_EQ(customers[4].toULongLong(), stopped.at("SCA_CLIENTE").size())
+        << customers.join(' ').toStdString();
+    EXPECT_GT(customers[8].toInt(), 0) << "no row was left unreached";
+}
+
+TEST_F(StopSignalsTest, AJobKilledOutrightLeavesAReportHoldingWhatTheDestinationKept) {
+    auto program = Start("killed", "steps=Clientes;then=wait;at=dbg_Cliente:400;signal=SIGKILL;after=1500");
+    EXPECT_EQ(program->Finish(), -1) << program->Output(); // no status of its own
+    ASSERT_TRUE(program->Line("operator: SIGKILL sent")) << program->Output();
+    const QStringList reports = JobReports(QFileInfo(program->Kelmor()).absolutePath());
+    ASSERT_EQ(reports.size(), 1);
+    const JobReport report(reports[0]);
+    EXPECT_TRUE(report.end.startsWith("em andamento")) << report.text.toStdString();
+    const QStringList customers = report.steps.at("Clientes");
+    EXPECT_TRUE(JobReport::AddsUp(customers)) << customers.join(' ').toStdString();
+    // Every customer the destination kept is counted: the counts were written before each commit.
+    const int64_t kept = Db(program->Kelmor()).Count("SCA_CLIENTE");
+    EXPECT_GT(kept, 300);
+    EXPECT_GE(customers[4].toLongLong(), kept) << customers.join(' ').toStdString();
+    EXPECT_LE(customers[4].toLongLong(), kept + 1) << customers.join(' ').toStdString();
 }
 
 TEST_F(StopSignalsTest, ACloseAfterTheConnectionWasLostClosesTheWindow) {

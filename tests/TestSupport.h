@@ -10,7 +10,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
+#include <optional>
 #include <sys/resource.h>
 #include <vector>
 
@@ -119,6 +121,23 @@ private:
     rlimit previous_{};
     void (*previousHandler_)(int) = nullptr;
 };
+
+// A job's report read back: its step lines by step, its loss lines and its end (the lines after
+// "fim da tarefa: ").
+struct JobReport {
+    explicit JobReport(const QString& path);
+    // Whether lidas = migradas + recusadas + com falha + deixadas de fora + não alcançadas.
+    static bool AddsUp(const QStringList& stepLine);
+    // The loss line of this step and legacy key, or none.
+    std::optional<QStringList> Loss(const QString& step, const QString& key) const;
+
+    std::map<QString, QStringList> steps;
+    std::vector<QStringList> losses;
+    QString end;
+    QString text;
+};
+// The job reports in a folder, oldest first.
+QStringList JobReports(const QString& dir);
 
 // Today's date at midnight and a date-time from its parts, for expectations.
 TDateTime Day(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);

@@ -12,7 +12,7 @@
 //   then=wait|close           after the run: leave the window open, or close it as the operator does
 //   lose=connection           shut the embedded engine down: instead of a run, or where `at` says,
 //                             and the window is closed once the run ends
-//   signal=SIGTERM|SIGINT|SIGHUP   the program sends itself this stop signal where `at` says
+//   signal=SIGTERM|SIGINT|SIGHUP|SIGKILL   the program sends itself this signal where `at` says
 //   at=<grid>:<row>           when the source set that grid shows reaches that row (from 1), at the
 //                             row's own ProcessMessages, before it writes anything
 //   at=close                  when the window's close request arrives, before the window handles it
@@ -52,6 +52,7 @@ constexpr int kSkippedAhead = 64;
 int SignalNamed(const QString& name) {
     if (name == "SIGINT") return SIGINT;
     if (name == "SIGHUP") return SIGHUP;
+    if (name == "SIGKILL") return SIGKILL; // the process killed outright, as a power loss would end it
     return SIGTERM;
 }
 
