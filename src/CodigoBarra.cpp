@@ -48,7 +48,7 @@ void Tfrm_Importacao::btn_CodigoBarraClick(QObject*) {
                 destino.Cancel();
                 // A failure of the database that is no refusal ends the command: every later bar
                 // code would meet it too.
-                if (!IsRowFailure(e)) throw;
+                if (!FalhaDaLinha(e)) throw;
                 // The bar code is dropped and the next one goes on; the loss is still counted.
                 Recusas.Record(destino.TableName(), codigo, ExceptionMessage(e));
                 destino.Close();

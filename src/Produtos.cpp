@@ -214,7 +214,7 @@ void VincularFornecedor(Tfrm_Importacao& f) {
         IncluirItemFornecedor(f, fornecedor);
     } catch (const std::exception& e) {
         f.CDS_ITEMFORNECEDOR.CancelUpdates();
-        if (!IsRowFailure(e)) throw;
+        if (!f.FalhaDaLinha(e)) throw;
         f.Recusas.Record(
             f.CDS_ITEMFORNECEDOR.TableName(),
             QString("%1;%2").arg(f.CDS_ITEM.FieldByName("ITE_PK_ITEM").AsString()).arg(fornecedor),
@@ -280,7 +280,7 @@ void Tfrm_Importacao::MigrarProdutos() {
                     tbl->Cancel();
                 // A failure of the database that is no refusal ends the run: every later product
                 // would meet it too.
-                if (!IsRowFailure(e)) throw;
+                if (!FalhaDaLinha(e)) throw;
                 // The second line says why: a refused row, an amount beyond the money range, a code
                 // too long for its column.
                 linha.ComFalha(ExceptionMessage(e));

@@ -61,6 +61,10 @@ public:
     void RegistrarContatoCliente(int owner, int type, const QString& text);
     void RegistrarContatoFornecedor(int owner, int type, const QString& text);
     QString DocumentoUnico(const QString& number);
+
+    // Whether a failure in a guard that goes on row by row belongs to that row alone. A guard may
+    // have raised a lost connection again behind its own prefix: the destination itself is asked.
+    bool FalhaDaLinha(const std::exception& e) { return IsRowFailure(e) && !DB_DESTINO.ConnectionLost(); }
     // Restarts the identity keys of the tables the job inserted into past the largest key stored.
     // What the destination refused to restart, with the statement that does it, for the job's
     // closing message; empty when nothing is left to do.

@@ -224,20 +224,31 @@ TEST_F(StopSignalsTest, SigtermWhileTheCloseRequestIsHandledEndsWithItsStatus) {
     EXPECT_GT(Db(program->Kelmor()).Count("SCA_FUNCIONARIO"), 0) << "the close's commit was lost";
 }
 
-TEST_F(StopSignalsTest, ALostConnectionDuringTheCustomersIsToldOnceAndRefusesNoRow) {
-    auto program = Start("lost-during", "steps=Clientes;lose=connection;at=dbg_Cliente:100");
-    EXPECT_EQ(program->Finish(), 0) << program->Output();
-    ASSERT_TRUE(program->Line("operator: engine shut down at row 100")) << program->Output();
-    // One box: the lost connections, named by their files. No refusal summary follows it, and
-    // the close after it has nothing more to say.
-    const QStringList boxes = program->Lines("operator: box: ");
-    ASSERT_EQ(boxes.size(), 1) << program->Output();
-    EXPECT_TRUE(
-        boxes[0].startsWith("operator: box: A conexão com o banco de destino (KELMOR.FDB) foi perdida"))
-        << boxes[0].toStdString();
-    EXPECT_TRUE(boxes[0].contains("A conexão com o banco de origem (LOJA.GDB) foi perdida"))
-        << boxes[0].toStdString();
-    EXPECT_TRUE(program->Line("operator: idle")) << program->Output();
+TEST_F(StopSignalsTest, ALostConnectionDuringAStepIsToldOnceAndRefusesNoRow) {
+    // In the customers a refusal would be counted; in the products, whose guard goes on after a
+    // product's failure, every later product would fail in a box of its own.
+    const struct {
+        const char* step;
+        const char* grid;
+    } steps[] = {{"Clientes", "dbg_Cliente"}, {"Produtos", "dbg_Produto"}};
+    std::vector<std::unique_ptr<Program>> programs;
+    for (const auto& s : steps)
+        programs.push_back(Start(QString("lost-during-%1").arg(s.step),
+                                 QString("steps=%1;lose=connection;at=%2:100").arg(s.step, s.grid)));
+    for (auto& program : programs) {
+        EXPECT_EQ(program->Finish(), 0) << program->Output();
+        ASSERT_TRUE(program->Line("operator: engine shut down at row 100")) << program->Output();
+        // One box: the lost connections, named by their files. No refusal summary follows it, and
+        // the close after it has nothing more to say.
+        const QStringList boxes = program->Lines("operator: box: ");
+        ASSERT_EQ(boxes.size(), 1) << program->Output();
+        EXPECT_TRUE(
+            boxes[0].startsWith("operator: box: A conexão com o banco de destino (KELMOR.FDB) foi perdida"))
+            << boxes[0].toStdString();
+        EXPECT_TRUE(boxes[0].contains("A conexão com o banco de origem (LOJA.GDB) foi perdida"))
+            << boxes[0].toStdString();
+        EXPECT_TRUE(program->Line("operator: idle")) << program->Output();
+    }
 }
 
 // What a run gives each customer or supplier beside its own row, by owner and content (the keys
