@@ -13,6 +13,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QHash>
 #include <chrono>
 #include <map>
 #include <memory>
@@ -106,6 +107,7 @@ private:
     };
     struct EtapaInfo {
         QString nome, tabelaOrigem, tabelaDestino;
+        QByteArray inicioDaLinha; // its name and source table, as its line starts
         qint64 naTabela = -1;
         const TDataSet* origem = nullptr;
         qint64 lidas = -1;
@@ -113,8 +115,11 @@ private:
         double segundos = 0;
     };
     struct TabelaInfo {
+        QByteArray nome;
         qint64 inseridas = 0, atualizadas = 0, recusadas = 0;
     };
+    // The table's counts, added when first told of.
+    TabelaInfo& Tabela(const QString& nome);
     // What the legacy row under way has done so far.
     struct LinhaEmCurso {
         bool ativa = false;
@@ -129,7 +134,7 @@ private:
     // The counts as the last commit kept them.
     struct Confirmado {
         std::vector<Contagem> etapas;
-        std::map<QString, TabelaInfo> tabelas;
+        std::vector<TabelaInfo> tabelas;
         qint64 fimDasPerdas = 0;
     };
 
@@ -156,7 +161,9 @@ private:
     Tarefa tarefa_;
     QDateTime inicio_;
     std::vector<EtapaInfo> etapas_;
-    std::map<QString, TabelaInfo> tabelas_;
+    std::vector<TabelaInfo> tabelas_; // in the order they were first written
+    QHash<QString, size_t> indiceTabela_;
+    qint64 tamanhoDoBloco_ = 0; // of the counts written after the lines
     std::chrono::steady_clock::time_point inicioEtapa_;
     LinhaEmCurso linha_;
     // The row under way when an error ended the job, with what it had written.
