@@ -73,7 +73,7 @@ Report ParseReport(const QString& text) {
             else
                 report.losses.push_back({f[0], f[1], f[2], f[3], f[4], f[5]});
         } else if (line.startsWith(kEnd)) {
-            // A report read while its job works has its counts after this line; the finished one ends here.
+            // The last block, while the job works too: the lines that follow say how it ended.
             report.end = {line.mid(kEnd.size())};
             section = Section::End;
         }

@@ -2,7 +2,8 @@
 //                      [--triggers own|audit|keys]
 // Generates the store into DIR, runs the real window headless on it step by step, prints what
 // each step read, wrote and took, what rows the destination holds and which of their links point
-// at nothing, and replays the destination's statements for the floor.
+// at nothing, reads back the report each press wrote and checks that it accounts for its rows, and
+// replays the destination's statements for the floor.
 // --bare leaves the destination only its primary keys, as a customer's may have. --triggers gives
 // its tables triggers as a management system's may carry: own, a BEFORE INSERT on every table that
 // touches only its new row; audit, an AFTER INSERT on the customers that logs them by dynamic SQL;
