@@ -155,6 +155,7 @@ RunFigures RunForm(const QString& dir, StatementRecorder& recorder,
         step.refused = job ? form.Recusas.Total() : 0;
         step.peakKb = PeakMemoryKb();
         step.errors = log.lastErrors;
+        if (job) step.report = form.Relatorio.Caminho();
         figures.steps.push_back(step);
         if (progress) progress(step);
     };
@@ -305,12 +306,41 @@ QStringList AddDestinationTriggers(const QString& database, DestinationTriggers 
 }
 
 QStringList RunFailures(const RunFigures& run) {
-    QStringList out;
+    QStringList out, reports;
     for (const StepFigures& s : run.steps) {
         for (const QString& e : s.errors)
             out << QString("%1: error box: %2").arg(s.name, e);
         if (s.sourceRows > 0 && s.writes == 0)
             out << QString("%1: read %2 rows and wrote none").arg(s.name).arg(s.sourceRows);
+        if (s.report.isEmpty()) continue;
+        if (reports.contains(s.report))
+            out << QString("%1: wrote no report of its own (%2 is an earlier one's)").arg(s.name, s.report);
+        reports << s.report;
     }
+    return out;
+}
+
+std::map<QString, int64_t> MigratedOnDestination(const QString& database, const DestinationRows& rows) {
+    static const std::pair<const char*, const char*> kStepTables[] = {
+        {"Funcionários", "SCA_FUNCIONARIO"},
+        {"Clientes", "SCA_CLIENTE"},
+        {"Fornecedores", "SCA_FORNECEDOR"},
+        {"Produtos", "SCA_ITEM"},
+        {"Vendas", "SCA_SAIDA"},
+        {"Vendas (itens)", "SCA_ITEMSAIDA"},
+        {"Conta Corrente", "SCA_CONTAARECEBER"},
+        {"Importar somente Código de Barras", "SCA_CODIGOBARRAS"},
+    };
+    std::map<QString, int64_t> out;
+    for (const auto& [step, table] : kStepTables)
+        for (const auto& [name, n] : rows.tables)
+            if (name == table) out[QString::fromUtf8(step)] = n;
+    FbAttachment db;
+    db.Attach(database, "SYSDBA", "masterkey", "WIN1252");
+    const std::vector<TRow> branded =
+        SelectRows(db, "SELECT COUNT(DISTINCT IFO_CODIGO_ITEM) FROM SCA_ITEMFORNECEDOR "
+                       "INNER JOIN SCA_ITEM ON ITE_PK_ITEM = IFO_CODIGO_ITEM "
+                       "INNER JOIN SCA_FORNECEDOR ON FOR_CODIGO = IFO_CODIGO_FORNECEDOR");
+    out["Colocar Fornecedor como MARCA"] = std::get<int64_t>(branded.at(0).at(0));
     return out;
 }

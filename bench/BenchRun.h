@@ -4,11 +4,13 @@
 
 #include "DataSet.h"
 #include "Firebird.h"
+#include "Links.h"
 #include "Recorder.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <map>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -21,6 +23,7 @@ struct StepFigures {
     double seconds = 0;
     long peakKb = 0;    // of the process, when the step ended
     QStringList errors; // texts of the error boxes the step showed
+    QString report;     // the report the press wrote (a press of the run or a command)
 };
 
 struct RunFigures {
@@ -42,9 +45,15 @@ long PeakMemoryKb();
 RunFigures RunForm(const QString& dir, StatementRecorder& recorder,
                    const std::function<void(const StepFigures&)>& progress = {});
 
-// What makes a run a failure, one text per cause: an error box, or a step that read rows and
-// wrote none.
+// What makes a run a failure, one text per cause: an error box, a step that read rows and wrote
+// none, or a press that wrote no report of its own.
 QStringList RunFailures(const RunFigures& run);
+
+// Per step name of the reports, the rows the destination holds for it after the run: the rows of
+// the step's table, and for the brand command the products it can give a brand (those of a supplier
+// link whose product and supplier exist). The run began on an empty destination, and each table is
+// written by its step alone.
+std::map<QString, int64_t> MigratedOnDestination(const QString& database, const DestinationRows& rows);
 
 // Leaves the database's user tables with their primary keys alone: drops every other index,
 // through its constraint when it has one (foreign keys first, as they lean on unique keys).

@@ -4,6 +4,7 @@
 #include "GenerateStore.h"
 #include "Links.h"
 #include "Recorder.h"
+#include "Report.h"
 
 #include "Errors.h"
 #include "Firebird.h"
@@ -400,6 +401,126 @@ TEST(BenchPiso, ReplayOnTheUntouchedCopyGivesTheDestinationTheRunLeft) {
     EXPECT_EQ(step(QString::fromUtf8("Código de Barras")).writes,
               ran.Count("SELECT COUNT(*) FROM SCA_CODIGOBARRAS"));
     EXPECT_EQ(step(QString::fromUtf8("Código de Barras")).sourceRows, 60);
+
+    // Each press wrote a report of its own that accounts for every row it read.
+    const std::map<QString, int64_t> migrated =
+        MigratedOnDestination(dir.path() + "/KELMOR.FDB", CountDestinationRows(dir.path() + "/KELMOR.FDB"));
+    int reports = 0;
+    for (const StepFigures& s : run.steps) {
+        if (s.report.isEmpty()) continue;
+        ++reports;
+        const Report report = ReadReport(s.report);
+        EXPECT_FALSE(report.steps.empty()) << s.report.toStdString();
+        EXPECT_TRUE(ReportFailures(report, migrated).isEmpty())
+            << ReportFailures(report, migrated).join('\n').toStdString();
+    }
+    EXPECT_EQ(reports, 8);
+}
+
+// A finished report as the form writes it, and what each way of not accounting for a row makes of it.
+TEST(BenchReport, EveryRowNotAccountedForIsAFailureAndAMalformedReportAnError) {
+    const QString finished = QString::fromUtf8(
+        "Relatório de importação /x/LOJA.GDB → /x/KELMOR.FDB\n"
+        "etapas marcadas: Vendas\n"
+        "\n"
+        "etapa\ttabela de origem\tna tabela\tlidas\tmigradas\trecusadas\tcom falha\tdeixadas de fora\t"
+        "não alcançadas\tsegundos\n"
+        "Vendas\tLJ_VENDA\t5\t5\t3\t0\t0\t2\t0\t0.38\n"
+        "Vendas (itens)\tLJ_ITVEN\t9\t8\t5\t1\t1\t1\t0\t1.33\n"
+        "\n"
+        "tabela de destino\tinseridas\tatualizadas\trecusadas\n"
+        "SCA_SAIDA\t3\t0\t0\n"
+        "\n"
+        "etapa\ttabela de origem\tchave na origem\tsituação\ttabela de destino\tmotivo\n"
+        "Vendas\tLJ_VENDA\t000028\tdeixada de fora\tSCA_SAIDA\tcliente 00733 não está no destino\n"
+        "Vendas\tLJ_VENDA\t000041\tdeixada de fora\tSCA_SAIDA\tcliente 02000 não está no destino\n"
+        "Vendas (itens)\tLJ_ITVEN\tvenda 000028, item 7\tdeixada de fora\tSCA_ITEMSAIDA\tvenda 000028 "
+        "não está no destino\n"
+        "Vendas (itens)\tLJ_ITVEN\tvenda 000050, item 9\tcom falha\tSCA_ITEMSAIDA\tProduto não encontrado\n"
+        "Vendas (itens)\tLJ_ITVEN\tvenda 000051, item 1\trecusada\tSCA_ITEMSAIDA\tviolation of FOREIGN KEY\n"
+        "\n"
+        "fim da tarefa: concluída\n");
+    const std::map<QString, int64_t> migrated{{"Vendas", 3}, {"Vendas (itens)", 5}};
+    auto change = [&](const char* from, const char* to) {
+        return QString(finished).replace(QString::fromUtf8(from), QString::fromUtf8(to));
+    };
+    const QString items = "Vendas (itens)\tLJ_ITVEN\t9\t8\t5\t1\t1\t1\t0\t1.33";
+    const struct {
+        const char* what;
+        QString text;
+        std::map<QString, int64_t> migrated;
+        QStringList failures; // a piece of each failure, in order; empty: the report accounts for all
+    } cases[] = {
+        {"as written", finished, migrated, {}},
+        {"a line that does not add up",
+         change("\t9\t8\t5", "\t9\t9\t5"),
+         migrated,
+         {"Vendas (itens): read 9 but migrated 5 + refused 1 + failed 1 + left out 1 + not reached 0 = 8"}},
+        {"a failed row without its line",
+         change("\tcom falha\tSCA", "\tfalhou\tSCA"),
+         migrated,
+         {"Vendas (itens): 1 rows failed, 0 lines name one",
+          "situation \"falhou\" (key venda 000050, item 9)"}},
+        {"a left-out row without its line",
+         change("Vendas\tLJ_VENDA\t000041", "Venda\tLJ_VENDA\t000041"),
+         migrated,
+         {"Vendas: 2 rows left out, 1 lines name one", "names step \"Venda\""}},
+        {"the destination holds another number",
+         finished,
+         {{"Vendas", 4}, {"Vendas (itens)", 5}},
+         {"Vendas: 3 rows migrated, the destination holds 4"}},
+        {"a step the bench has no table for",
+         finished,
+         {{"Vendas", 3}},
+         {"Vendas (itens): no destination table known"}},
+        {"finished with rows not reached",
+         change("\t9\t8\t5\t1\t1\t1\t0", "\t9\t8\t4\t1\t1\t1\t1"),
+         {{"Vendas", 3}, {"Vendas (itens)", 4}},
+         {"Vendas (itens): the job finished with 1 rows not reached"}},
+        {"ended by a signal",
+         change("concluída", "interrompida por sinal\nparada na etapa Vendas"),
+         migrated,
+         {"the job did not finish: interrompida por sinal / parada na etapa Vendas"}},
+        // A job killed while it worked: the lines of its lost rows first, then its counts and end.
+        {"killed while it worked",
+         QString::fromUtf8(
+             "etapa\ttabela de origem\tchave na origem\tsituação\ttabela de destino\tmotivo\n\n") +
+             finished.section("\n\n", 1, 1) + "\n\nfim da tarefa: em andamento\n",
+         migrated,
+         {"the job did not finish: em andamento", "Vendas: 2 rows left out, 0 lines name one",
+          "Vendas (itens): 1 rows left out, 0 lines", "Vendas (itens): 1 rows failed, 0 lines"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Report parsed;
+        ASSERT_NO_THROW(parsed = ParseReport(c.text)) << c.text.toStdString();
+        const QStringList failures = ReportFailures(parsed, c.migrated);
+        ASSERT_EQ(failures.size(), c.failures.size()) << failures.join('\n').toStdString();
+        for (qsizetype i = 0; i < failures.size(); ++i)
+            EXPECT_TRUE(failures[i].contains(c.failures[i])) << failures[i].toStdString();
+    }
+
+    const struct {
+        const char* what;
+        QString text;
+        const char* error;
+    } malformed[] = {
+        {"no step header", change("\tna tabela\t", "\tna  tabela\t"), "step lines' header"},
+        {"no header of the lost rows", change("\tchave na origem\t", "\tchave\t"), "did not arrive"},
+        {"no end", finished.section("fim da tarefa", 0, 0), "without its end"},
+        {"a step line short of a field", change(qPrintable(items), "Vendas (itens)\tLJ_ITVEN\t9\t8\t5\t1"),
+         "report line 6: 6 fields, not 10"},
+        {"a count that is no number", change("\t5\t5\t3\t", "\t5\tcinco\t3\t"), "\"cinco\" is not a number"},
+    };
+    for (const auto& m : malformed) {
+        SCOPED_TRACE(m.what);
+        try {
+            ParseReport(m.text);
+            ADD_FAILURE() << "parsed";
+        } catch (const std::exception& e) {
+            EXPECT_TRUE(ExceptionMessage(e).contains(m.error)) << ExceptionMessage(e).toStdString();
+        }
+    }
 }
 
 TEST(BenchPiso, RunWithoutItsSourceFailsWithTheDatabaseError) {

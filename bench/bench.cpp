@@ -2,7 +2,8 @@
 //                      [--triggers own|audit|keys]
 // Generates the store into DIR, runs the real window headless on it step by step, prints what
 // each step read, wrote and took, what rows the destination holds and which of their links point
-// at nothing, and replays the destination's statements for the floor.
+// at nothing, reads back the report each press wrote and checks that it accounts for its rows, and
+// replays the destination's statements for the floor.
 // --bare leaves the destination only its primary keys, as a customer's may have. --triggers gives
 // its tables triggers as a management system's may carry: own, a BEFORE INSERT on every table that
 // touches only its new row; audit, an AFTER INSERT on the customers that logs them by dynamic SQL;
@@ -12,11 +13,13 @@
 #include "Errors.h"
 #include "GenerateStore.h"
 #include "Links.h"
+#include "Report.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
 
@@ -107,6 +110,33 @@ QString AddedBeside(DestinationTriggers triggers) {
         break;
     }
     return QString();
+}
+
+// Prints each press's report and reads it back; returns what does not account for the rows, and
+// any report in the folder that no press named (one report per press).
+QStringList CheckReports(const QString& work, const RunFigures& run, const DestinationRows& rows) {
+    const std::map<QString, int64_t> migrated = MigratedOnDestination(work + "/KELMOR.FDB", rows);
+    QStringList failures, named;
+    for (const StepFigures& s : run.steps) {
+        if (s.report.isEmpty()) continue;
+        named << QFileInfo(s.report).fileName();
+        try {
+            const Report report = ReadReport(s.report);
+            Print(QString("report %1: %2 (%3 step lines, %4 lines of rows that did not arrive, end: %5)")
+                      .arg(s.name, s.report)
+                      .arg(report.steps.size())
+                      .arg(report.losses.size())
+                      .arg(report.end.value(0)));
+            for (const QString& f : ReportFailures(report, migrated))
+                failures << QString("report %1: %2").arg(QFileInfo(s.report).fileName(), f);
+        } catch (const std::exception& e) {
+            Print(QString("report %1: %2").arg(s.name, s.report));
+            failures << QString("report %1: %2").arg(QFileInfo(s.report).fileName(), ExceptionMessage(e));
+        }
+    }
+    for (const QString& file : QDir(work).entryList({"Importacao-*.txt"}, QDir::Files))
+        if (!named.contains(file)) failures << "report no press named: " + file;
+    return failures;
 }
 
 void PrintFloor(const RunFigures& run, const StatementRecorder& record, const ReplayResult& floor) {
@@ -206,6 +236,9 @@ int main(int argc, char** argv) {
         }
         const QString floorCopy = work + "/KELMOR_PISO.FDB";
         QFile::remove(floorCopy);
+        // Reports of an earlier run in the folder are not this run's.
+        for (const QString& file : QDir(work).entryList({"Importacao-*.txt"}, QDir::Files))
+            QFile::remove(work + '/' + file);
         if (!QFile::copy(work + "/KELMOR.FDB", floorCopy))
             throw Exception("Cannot copy the empty destination to " + floorCopy);
         const long peakGenerated = PeakMemoryKb();
@@ -226,12 +259,14 @@ int main(int argc, char** argv) {
         // The form has closed, so its file is free for an attachment of the benchmark's own.
         const DestinationRows rows = CountDestinationRows(work + "/KELMOR.FDB");
         PrintRows(rows);
+        const QStringList reportFailures = CheckReports(work, run, rows);
 
         if (floor) {
             ReplayResult replay = Replay(recorder, floorCopy);
             PrintFloor(run, recorder, replay);
         }
         QStringList failures = RunFailures(run);
+        failures << reportFailures;
         for (const QString& d : DanglingLinks(rows))
             failures << "links to missing rows: " + d;
         if (!failures.isEmpty()) {
