@@ -42,9 +42,10 @@ void Tfrm_Importacao::btn_Fornecedor_Como_MarcaClick(QObject*) {
         QR_DEST.First();
         while (!QR_DEST.Eof()) {
             const QString produto = QR_DEST.FieldByName("IFO_CODIGO_ITEM").AsString();
-            auto linha =
-                Relatorio.Linha(QString("item %1, fornecedor %2")
-                                    .arg(produto, QR_DEST.FieldByName("IFO_CODIGO_FORNECEDOR").AsString()));
+            auto linha = Relatorio.Linha(
+                [produto, fornecedor = QR_DEST.FieldByName("IFO_CODIGO_FORNECEDOR").AsString()] {
+                    return QString("item %1, fornecedor %2").arg(produto, fornecedor);
+                });
             // The product is read by its key alone; a link to a missing product changes nothing.
             CDS_ITEM.Close();
             CDS_ITEM.CommandText = "SELECT * FROM SCA_ITEM WHERE ITE_PK_ITEM = ?";

@@ -73,10 +73,12 @@ void Tfrm_Importacao::MigrarItensVenda() {
     while (!origem.Eof()) {
         const QString numero = legado("ITV_CODIGO_VENDA").AsString();
         // An item is known in the legacy file by its sale and its product's code.
-        auto linha = Relatorio.Linha(QString("venda %1, item %2 (fornecedor %3, estabelecimento %4)")
-                                         .arg(numero, Trim(legado("ITV_CODIGO").AsString()),
-                                              Trim(legado("ITV_CODIGO_FORNE").AsString()),
-                                              Trim(legado("ITV_CODIGO_ESTAB").AsString())));
+        auto linha = Relatorio.Linha([numero, item = legado("ITV_CODIGO").AsString(),
+                                      fornecedor = legado("ITV_CODIGO_FORNE").AsString(),
+                                      estab = legado("ITV_CODIGO_ESTAB").AsString()] {
+            return QString("venda %1, item %2 (fornecedor %3, estabelecimento %4)")
+                .arg(numero, Trim(item), Trim(fornecedor), Trim(estab));
+        });
         if (numero != ultimaVenda) {
             ultimaVenda = numero;
             ordem = 1;

@@ -256,10 +256,12 @@ void Tfrm_Importacao::MigrarProdutos() {
     origem.First();
     while (!origem.Eof()) {
         // A product is known in the legacy file by its establishment, supplier and code.
-        auto linha = Relatorio.Linha(QString("estabelecimento %1, fornecedor %2, item %3")
-                                         .arg(Trim(origem.FieldByName("ITE_CODIGO_ESTAB").AsString()),
-                                              Trim(origem.FieldByName("ITE_CODIGO_FORNE").AsString()),
-                                              Trim(origem.FieldByName("ITE_CODIGO").AsString())));
+        auto linha = Relatorio.Linha([estab = origem.FieldByName("ITE_CODIGO_ESTAB").AsString(),
+                                      fornecedor = origem.FieldByName("ITE_CODIGO_FORNE").AsString(),
+                                      item = origem.FieldByName("ITE_CODIGO").AsString()] {
+            return QString("estabelecimento %1, fornecedor %2, item %3")
+                .arg(Trim(estab), Trim(fornecedor), Trim(item));
+        });
         const QString descricao = Trim(origem.FieldByName("ITE_DESCRICAO").AsString());
         if (descricao.isEmpty()) linha.DeixadaDeFora("descrição em branco");
         if (!descricao.isEmpty()) {

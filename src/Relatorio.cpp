@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QSaveFile>
 #include <algorithm>
+#include <charconv>
 #include <exception>
 #include <unistd.h>
 
@@ -109,12 +110,28 @@ void TRelatorio::FecharEtapa() {
 }
 
 TRelatorio::TLinha TRelatorio::Linha(const QString& chave) {
+    return Linha([chave] { return chave; });
+}
+
+const QString& TRelatorio::ChaveDaLinha() {
+    if (linha_.lerChave) {
+        try {
+            linha_.chave = linha_.lerChave();
+        } catch (const std::exception& e) {
+            linha_.chave = "(chave ilegível: " + ExceptionMessage(e) + ')';
+        }
+        linha_.lerChave = nullptr;
+    }
+    return linha_.chave;
+}
+
+TRelatorio::TLinha TRelatorio::Linha(std::function<QString()> chave) {
     if (stop_) stop_->Check(); // between two rows: the place a stop lands
     if (Aberto()) {
         GravarPerdasSeMuitas();
         linha_ = {};
         linha_.ativa = true;
-        linha_.chave = chave;
+        linha_.lerChave = std::move(chave);
         if (EtapaInfo* etapa = EtapaAtual();
             etapa && etapa->lidas < 0 && etapa->origem && etapa->origem->Active())
             etapa->lidas = etapa->origem->RecordCount();
@@ -182,6 +199,7 @@ void TRelatorio::Somar(Contagem& c, Situacao s) {
 void TRelatorio::TerminarLinha(bool porErro) {
     if (!linha_.ativa) return;
     if (porErro) {
+        ChaveDaLinha(); // the source row is still the one under way
         // Not counted: the row is named at the job's end with what it had written.
         interrompida_ = linha_;
         if (const EtapaInfo* etapa = EtapaAtual()) etapaInterrompida_ = etapa->nome;
@@ -209,7 +227,7 @@ void TRelatorio::Perda(const QString& situacao, const QString& tabelaDestino, co
     const EtapaInfo* etapa = EtapaAtual();
     const QStringList campos{etapa ? etapa->nome : QString(),
                              etapa ? etapa->tabelaOrigem : QString(),
-                             UmaLinha(linha_.chave),
+                             UmaLinha(ChaveDaLinha()),
                              situacao,
                              tabelaDestino.isEmpty() && etapa ? etapa->tabelaDestino : tabelaDestino,
                              UmaLinha(motivo)};
@@ -231,10 +249,9 @@ void TRelatorio::Recusa(const QString& tabela, const QString& chave, const QStri
         return;
     }
     // Outside any row only the destination's key is known.
-    const QString guardada = linha_.chave;
     linha_.chave = QString("(no destino: %1)").arg(chave);
     Perda("recusada", tabela, mensagem);
-    linha_.chave = guardada;
+    linha_.chave.clear();
 }
 
 void TRelatorio::RowWritten(const QString& table, TWriteKind kind, const QString& key) {
@@ -254,9 +271,19 @@ void TRelatorio::RowWritten(const QString& table, TWriteKind kind, const QString
 TRelatorio::TabelaInfo& TRelatorio::Tabela(const QString& nome) {
     auto it = indiceTabela_.constFind(nome);
     if (it != indiceTabela_.constEnd()) return tabelas_[*it];
-    indiceTabela_.insert(nome, tabelas_.size());
-    tabelas_.push_back({nome.toUtf8(), 0, 0, 0});
-    return tabelas_.back();
+    // Kept in the order of their names: a new table is rare, its counts are written at every commit.
+    TabelaInfo nova{nome.toUtf8(), 0, 0, 0};
+    auto lugar = std::lower_bound(tabelas_.begin(), tabelas_.end(), nova,
+                                  [](const TabelaInfo& a, const TabelaInfo& b) { return a.nome < b.nome; });
+    lugar = tabelas_.insert(lugar, std::move(nova));
+    IndexarTabelas();
+    return *lugar;
+}
+
+void TRelatorio::IndexarTabelas() {
+    indiceTabela_.clear();
+    for (size_t i = 0; i < tabelas_.size(); ++i)
+        indiceTabela_.insert(QString::fromUtf8(tabelas_[i].nome), i);
 }
 
 void TRelatorio::GravarPerdasSeMuitas() {
@@ -293,10 +320,14 @@ void TRelatorio::Committing() {
     confirmado_.fimDasPerdas = fimDasPerdas_;
     // The counts follow the lines, to be moved ahead of them when the job ends. They run at every
     // commit (several per customer): built as bytes, and the file cut only when they shrank.
-    const QByteArray bloco = "\n" + Contagens(confirmado_.etapas) +
-                             "\nfim da tarefa: em andamento (contagens até o último ponto de confirmação)\n";
-    const qint64 fim = fimDasPerdas_ + bloco.size();
-    if (!arquivo_->seek(fimDasPerdas_) || arquivo_->write(bloco) != bloco.size() ||
+    std::string& bloco = bloco_; // its memory serves every commit
+    bloco.clear();
+    bloco += '\n';
+    Contagens(bloco, confirmado_.etapas);
+    bloco += "\nfim da tarefa: em andamento (contagens até o último ponto de confirmação)\n";
+    const qint64 tamanho = static_cast<qint64>(bloco.size());
+    const qint64 fim = fimDasPerdas_ + tamanho;
+    if (!arquivo_->seek(fimDasPerdas_) || arquivo_->write(bloco.data(), tamanho) != tamanho ||
         (fim < inicioDasPerdas_ + tamanhoDoBloco_ && !arquivo_->resize(fim)) || !arquivo_->flush() ||
         (sincronizar_ && ::fdatasync(arquivo_->handle()) != 0))
         Falha("contagens");
@@ -319,46 +350,47 @@ QByteArray TRelatorio::Cabecalho(const QString& fim) const {
     return (linhas.join('\n') + '\n').toUtf8();
 }
 
-QByteArray TRelatorio::Contagens(const std::vector<Contagem>& contagens) const {
-    QByteArray out;
-    out.reserve(4096);
-    out += kCabecalhoEtapas;
+void TRelatorio::Contagens(std::string& out, const std::vector<Contagem>& contagens) const {
+    // Built at every commit point (several per customer): appended as bytes, without a text or an
+    // allocation of its own per number.
     auto numero = [&out](qint64 n) {
-        out += '\t';
-        out += QByteArray::number(n);
+        char digitos[24];
+        out.append(digitos, std::to_chars(digitos, digitos + sizeof digitos, n).ptr);
     };
+    out += kCabecalhoEtapas;
     for (size_t i = 0; i < etapas_.size(); ++i) {
         const EtapaInfo& e = etapas_[i];
         const Contagem c = i < contagens.size() ? contagens[i] : Contagem{};
         qint64 lidas = e.lidas;
         if (lidas < 0) lidas = e.origem && e.origem->Active() ? e.origem->RecordCount() : 0;
-        out += e.inicioDaLinha;
+        out.append(e.inicioDaLinha.constData(), static_cast<size_t>(e.inicioDaLinha.size()));
         if (e.naTabela < 0)
             out += '?';
         else
-            out += QByteArray::number(e.naTabela);
+            numero(e.naTabela);
         for (qint64 n : {lidas, c.migradas, c.recusadas, c.comFalha, c.deixadasDeFora,
-                         lidas - c.migradas - c.recusadas - c.comFalha - c.deixadasDeFora})
+                         lidas - c.migradas - c.recusadas - c.comFalha - c.deixadasDeFora}) {
+            out += '\t';
             numero(n);
+        }
+        char segundos[32];
         out += '\t';
-        out += QByteArray::number(e.origem ? SegundosDesde(inicioEtapa_) : e.segundos, 'f', 2);
+        out.append(segundos, std::to_chars(segundos, segundos + sizeof segundos,
+                                           e.origem ? SegundosDesde(inicioEtapa_) : e.segundos,
+                                           std::chars_format::fixed, 2)
+                                 .ptr);
         out += '\n';
     }
     out += '\n';
     out += kCabecalhoTabelas;
-    // By name, whatever the order they were written in.
-    std::vector<const TabelaInfo*> tabelas;
-    for (const TabelaInfo& t : tabelas_)
-        tabelas.push_back(&t);
-    std::sort(tabelas.begin(), tabelas.end(),
-              [](const TabelaInfo* a, const TabelaInfo* b) { return a->nome < b->nome; });
-    for (const TabelaInfo* t : tabelas) {
-        out += t->nome;
-        for (qint64 n : {t->inseridas, t->atualizadas, t->recusadas})
+    for (const TabelaInfo& t : tabelas_) { // by name
+        out.append(t.nome.constData(), static_cast<size_t>(t.nome.size()));
+        for (qint64 n : {t.inseridas, t.atualizadas, t.recusadas}) {
+            out += '\t';
             numero(n);
+        }
         out += '\n';
     }
-    return out;
 }
 
 void TRelatorio::Finalizar(const QStringList& fim) {
@@ -368,8 +400,10 @@ void TRelatorio::Finalizar(const QStringList& fim) {
         contagens.push_back(e.contagem);
     QSaveFile final(caminho_);
     if (!final.open(QIODevice::WriteOnly)) Falha("abrir a versão final");
-    QByteArray texto = Cabecalho(Momento(QDateTime::currentDateTime())) + '\n' + Contagens(contagens) + '\n' +
-                       kCabecalhoPerdas;
+    std::string contagensTexto;
+    Contagens(contagensTexto, contagens);
+    QByteArray texto = Cabecalho(Momento(QDateTime::currentDateTime())) + '\n' +
+                       QByteArray::fromStdString(contagensTexto) + '\n' + kCabecalhoPerdas;
     final.write(texto);
     // The lines of the rows that did not arrive, as written while the job worked.
     if (!arquivo_->seek(inicioDasPerdas_)) Falha("ler as linhas");
@@ -422,9 +456,7 @@ void TRelatorio::Interromper(const QString& linhaDeParada) {
     for (size_t i = 0; i < etapas_.size(); ++i)
         etapas_[i].contagem = i < confirmado_.etapas.size() ? confirmado_.etapas[i] : Contagem{};
     tabelas_ = confirmado_.tabelas;
-    indiceTabela_.clear();
-    for (size_t i = 0; i < tabelas_.size(); ++i)
-        indiceTabela_.insert(QString::fromUtf8(tabelas_[i].nome), i);
+    IndexarTabelas();
     linha_ = {};
     Finalizar({"interrompida por sinal", linhaDeParada});
 }

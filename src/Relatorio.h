@@ -15,9 +15,10 @@
 #include <QFile>
 #include <QHash>
 #include <chrono>
-#include <map>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 class TDataSet;
@@ -84,6 +85,9 @@ public:
     // Starts the row known in the legacy file by `chave`. A stop requested before lands here,
     // between two rows.
     TLinha Linha(const QString& chave);
+    // The same, the key made only when the report names the row (most rows arrive unnamed). It
+    // may be made after the step moved to its next row: it takes the values it needs with it.
+    TLinha Linha(std::function<QString()> chave);
 
     // A row the destination refused (the run's refusals are told here as they are recorded).
     void Recusa(const QString& tabela, const QString& chave, const QString& mensagem);
@@ -124,6 +128,7 @@ private:
     struct LinhaEmCurso {
         bool ativa = false;
         QString chave;
+        std::function<QString()> lerChave; // the key, made when first needed
         Situacao situacao = Situacao::Nenhuma;
         bool gravouPropria = false;
         bool recusadaPropria = false;
@@ -139,6 +144,7 @@ private:
     };
 
     void TerminarLinha(bool porErro);
+    const QString& ChaveDaLinha();
     // The count the row under way adds when it ends as it stands now.
     Situacao Desfecho() const;
     static void Somar(Contagem& c, Situacao s);
@@ -148,7 +154,9 @@ private:
     void GravarPerdas();
     void GravarPerdasSeMuitas();
     QByteArray Cabecalho(const QString& fim) const;
-    QByteArray Contagens(const std::vector<Contagem>& contagens) const;
+    // The step lines and the table lines with their headers, appended to `out`.
+    void Contagens(std::string& out, const std::vector<Contagem>& contagens) const;
+    void IndexarTabelas();
     void Finalizar(const QStringList& fim);
     void Falha(const QString& onde) const;
 
@@ -161,9 +169,10 @@ private:
     Tarefa tarefa_;
     QDateTime inicio_;
     std::vector<EtapaInfo> etapas_;
-    std::vector<TabelaInfo> tabelas_; // in the order they were first written
+    std::vector<TabelaInfo> tabelas_; // in the order of their names
     QHash<QString, size_t> indiceTabela_;
     qint64 tamanhoDoBloco_ = 0; // of the counts written after the lines
+    std::string bloco_;
     std::chrono::steady_clock::time_point inicioEtapa_;
     LinhaEmCurso linha_;
     // The row under way when an error ended the job, with what it had written.
