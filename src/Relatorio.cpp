@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <exception>
 #include <unistd.h>
 
@@ -42,7 +44,8 @@ TRelatorio::~TRelatorio() = default;
 
 void TRelatorio::Falha(const QString& onde) const {
     throw Exception(QString("Falha ao gravar o relatório %1 (%2): %3")
-                        .arg(QDir::toNativeSeparators(caminho_), onde, arquivo_->errorString()));
+                        .arg(QDir::toNativeSeparators(caminho_), onde,
+                             motivo_.isEmpty() ? arquivo_->errorString() : motivo_));
 }
 
 void TRelatorio::Abrir(const QString& pasta, const Tarefa& tarefa) {
@@ -65,7 +68,7 @@ void TRelatorio::Abrir(const QString& pasta, const Tarefa& tarefa) {
     for (int n = 1;; ++n) {
         caminho_ = n == 1 ? base + ".txt" : QString("%1-%2.txt").arg(base).arg(n);
         arquivo->setFileName(caminho_);
-        if (arquivo->open(QIODevice::ReadWrite | QIODevice::NewOnly)) break;
+        if (arquivo->open(QIODevice::ReadWrite | QIODevice::NewOnly | QIODevice::Unbuffered)) break;
         if (!arquivo->exists() || n >= 100)
             throw Exception(QString("Não foi possível criar o relatório %1: %2")
                                 .arg(QDir::toNativeSeparators(caminho_), arquivo->errorString()));
@@ -286,13 +289,29 @@ void TRelatorio::IndexarTabelas() {
         indiceTabela_.insert(QString::fromUtf8(tabelas_[i].nome), i);
 }
 
+bool TRelatorio::Escrever(const char* dados, qint64 tamanho, qint64 onde) {
+    // One system call, straight to the system: the file is opened without a buffer of its own.
+    while (tamanho > 0) {
+        const ssize_t escrito = ::pwrite(arquivo_->handle(), dados, static_cast<size_t>(tamanho), onde);
+        if (escrito < 0 && errno == EINTR) continue;
+        if (escrito <= 0) {
+            motivo_ = QString::fromLocal8Bit(std::strerror(escrito < 0 ? errno : ENOSPC));
+            return false;
+        }
+        dados += escrito;
+        tamanho -= escrito;
+        onde += escrito;
+    }
+    return true;
+}
+
 void TRelatorio::GravarPerdasSeMuitas() {
     if (pendentes_.size() >= kPendentesMaximo) GravarPerdas();
 }
 
 void TRelatorio::GravarPerdas() {
     if (pendentes_.isEmpty()) return;
-    if (!arquivo_->seek(fimDasPerdas_) || arquivo_->write(pendentes_) != pendentes_.size()) Falha("linhas");
+    if (!Escrever(pendentes_.constData(), pendentes_.size(), fimDasPerdas_)) Falha("linhas");
     fimDasPerdas_ += pendentes_.size();
     pendentes_.clear();
 }
@@ -327,10 +346,13 @@ void TRelatorio::Committing() {
     bloco += "\nfim da tarefa: em andamento (contagens até o último ponto de confirmação)\n";
     const qint64 tamanho = static_cast<qint64>(bloco.size());
     const qint64 fim = fimDasPerdas_ + tamanho;
-    if (!arquivo_->seek(fimDasPerdas_) || arquivo_->write(bloco.data(), tamanho) != tamanho ||
-        (fim < inicioDasPerdas_ + tamanhoDoBloco_ && !arquivo_->resize(fim)) || !arquivo_->flush() ||
-        (sincronizar_ && ::fdatasync(arquivo_->handle()) != 0))
+    if (!Escrever(bloco.data(), tamanho, fimDasPerdas_) ||
+        (fim < inicioDasPerdas_ + tamanhoDoBloco_ && !arquivo_->resize(fim)))
         Falha("contagens");
+    if (sincronizar_ && ::fdatasync(arquivo_->handle()) != 0) {
+        motivo_ = QString::fromLocal8Bit(std::strerror(errno));
+        Falha("contagens");
+    }
     tamanhoDoBloco_ = fim - inicioDasPerdas_;
 }
 

@@ -152,6 +152,8 @@ private:
     EtapaInfo* EtapaAtual() { return etapas_.empty() ? nullptr : &etapas_.back(); }
     void Perda(const QString& situacao, const QString& tabelaDestino, const QString& motivo);
     void GravarPerdas();
+    // Writes at a place of the file; false, with the system's reason kept, when it could not.
+    bool Escrever(const char* dados, qint64 tamanho, qint64 onde);
     void GravarPerdasSeMuitas();
     QByteArray Cabecalho(const QString& fim) const;
     // The step lines and the table lines with their headers, appended to `out`.
@@ -173,6 +175,7 @@ private:
     QHash<QString, size_t> indiceTabela_;
     qint64 tamanhoDoBloco_ = 0; // of the counts written after the lines
     std::string bloco_;
+    QString motivo_; // the system's reason of the last write that failed
     std::chrono::steady_clock::time_point inicioEtapa_;
     LinhaEmCurso linha_;
     // The row under way when an error ended the job, with what it had written.
