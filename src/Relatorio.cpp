@@ -61,6 +61,7 @@ void TRelatorio::Abrir(const QString& pasta, const Tarefa& tarefa) {
     etapaInterrompida_.clear();
     pendentes_.clear();
     notas_.clear();
+    motivo_.clear();
     const QString base =
         QDir(pasta).filePath("Importacao-" + inicio_.toString("yyyyMMdd-HHmmss") + '-' + tarefa.nome);
     auto arquivo = std::make_unique<QFile>();
