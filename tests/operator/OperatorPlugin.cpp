@@ -13,6 +13,8 @@
 //   lose=connection           shut the embedded engine down: instead of a run, or where `at` says,
 //                             and the window is closed once the run ends
 //   signal=SIGTERM|SIGINT|SIGHUP|SIGKILL   the program sends itself this signal where `at` says
+//   signal=none               nothing is sent: the moment is only said ("operator: reached at row
+//                             37 of dbg_Cliente"), for a script that sends the signal itself
 //   at=<grid>:<row>           when the source set that grid shows reaches that row (from 1), at the
 //                             row's own ProcessMessages, before it writes anything
 //   at=close                  when the window's close request arrives, before the window handles it
@@ -170,6 +172,10 @@ private:
             return;
         }
         const QString name = settings_.value("signal", "SIGTERM");
+        if (name == "none") {
+            Say("reached " + where);
+            return;
+        }
         const int signal = SignalNamed(name);
         const int after = settings_.value("after").toInt();
         if (after <= 0) {
