@@ -181,13 +181,12 @@ TEST_F(StopSignalsTest, SigintDuringTheCustomersKeepsWhatWasCommittedAndEndsWith
     const QStringList reports = JobReports(QFileInfo(signalled.Kelmor()).absolutePath());
     ASSERT_EQ(reports.size(), 1);
     EXPECT_TRUE(line->endsWith(" Relatório: " + reports[0] + '.')) << line->toStdString();
-    const JobReport report(reports[0]);
-    EXPECT_EQ(report.end, "interrompida por sinal\n" + *line);
-    const QStringList customers = report.steps.at("Clientes");
-    EXPECT_TRUE(JobReport::AddsUp(customers)) << customers.join(' ').toStdString();
-    EXPECT_EQ(customers[4].toULongLong(), stopped.at("SCA_CLIENTE").size())
-        << customers.join(' ').toStdString();
-    EXPECT_GT(customers[8].toInt(), 0) << "no row was left unreached";
+    const Report report = ReadReport(reports[0]);
+    EXPECT_EQ(report.end, QStringList({"interrompida por sinal", *line}));
+    const ReportStep& customers = StepNamed(report, "Clientes");
+    EXPECT_TRUE(AddsUp(customers));
+    EXPECT_EQ(customers.migrated, static_cast<int64_t>(stopped.at("SCA_CLIENTE").size()));
+    EXPECT_GT(customers.notReached, 0) << "no row was left unreached";
 }
 
 TEST_F(StopSignalsTest, AJobKilledOutrightLeavesAReportHoldingWhatTheDestinationKept) {
@@ -196,15 +195,15 @@ TEST_F(StopSignalsTest, AJobKilledOutrightLeavesAReportHoldingWhatTheDestination
     ASSERT_TRUE(program->Line("operator: SIGKILL sent")) << program->Output();
     const QStringList reports = JobReports(QFileInfo(program->Kelmor()).absolutePath());
     ASSERT_EQ(reports.size(), 1);
-    const JobReport report(reports[0]);
-    EXPECT_TRUE(report.end.startsWith("em andamento")) << report.text.toStdString();
-    const QStringList customers = report.steps.at("Clientes");
-    EXPECT_TRUE(JobReport::AddsUp(customers)) << customers.join(' ').toStdString();
+    const Report report = ReadReport(reports[0]);
+    EXPECT_TRUE(report.end.value(0).startsWith("em andamento")) << ReportText(reports[0]).toStdString();
+    const ReportStep& customers = StepNamed(report, "Clientes");
+    EXPECT_TRUE(AddsUp(customers));
     // Every customer the destination kept is counted: the counts were written before each commit.
     const int64_t kept = Db(program->Kelmor()).Count("SCA_CLIENTE");
     EXPECT_GT(kept, 300);
-    EXPECT_GE(customers[4].toLongLong(), kept) << customers.join(' ').toStdString();
-    EXPECT_LE(customers[4].toLongLong(), kept + 1) << customers.join(' ').toStdString();
+    EXPECT_GE(customers.migrated, kept);
+    EXPECT_LE(customers.migrated, kept + 1);
 }
 
 TEST_F(StopSignalsTest, ACloseAfterTheConnectionWasLostClosesTheWindow) {

@@ -119,43 +119,25 @@ Db& MigrationTest::Loja() {
     return *loja_;
 }
 
-namespace {
-const QString kReportSteps = "etapa\ttabela de origem\tna tabela\tlidas\tmigradas\trecusadas\tcom falha\t"
-                             "deixadas de fora\tnão alcançadas\tsegundos";
-const QString kReportLosses = "etapa\ttabela de origem\tchave na origem\tsituação\ttabela de destino\tmotivo";
-} // namespace
+const ReportStep& StepNamed(const Report& report, const QString& name) {
+    for (const ReportStep& s : report.steps)
+        if (s.name == name) return s;
+    throw Exception("the report has no step " + name);
+}
 
-JobReport::JobReport(const QString& path) {
+bool AddsUp(const ReportStep& s) {
+    return s.read == s.migrated + s.refused + s.failed + s.leftOut + s.notReached;
+}
+
+const ReportLoss* LossOf(const Report& report, const QString& step, const QString& key) {
+    for (const ReportLoss& l : report.losses)
+        if (l.step == step && l.key == key) return &l;
+    return nullptr;
+}
+
+QString ReportText(const QString& path) {
     QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    text = QString::fromUtf8(file.readAll());
-    QString section;
-    for (const QString& line : text.split('\n')) {
-        if (line == kReportSteps || line == kReportLosses || line.isEmpty()) {
-            section = line;
-            continue;
-        }
-        if (line.startsWith("fim da tarefa: ")) {
-            end = line.mid(15);
-            section = "fim";
-            continue;
-        }
-        if (section == "fim") end += '\n' + line;
-        const QStringList fields = line.split('\t');
-        if (section == kReportSteps) steps[fields[0]] = fields;
-        if (section == kReportLosses) losses.push_back(fields);
-    }
-}
-
-bool JobReport::AddsUp(const QStringList& f) {
-    return f.size() == 10 && f[3].toLongLong() == f[4].toLongLong() + f[5].toLongLong() + f[6].toLongLong() +
-                                                      f[7].toLongLong() + f[8].toLongLong();
-}
-
-std::optional<QStringList> JobReport::Loss(const QString& step, const QString& key) const {
-    for (const QStringList& l : losses)
-        if (l.value(0) == step && l.value(2) == key) return l;
-    return std::nullopt;
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 QStringList JobReports(const QString& dir) {

@@ -5,14 +5,13 @@
 
 #include "Application.h"
 #include "Firebird.h"
+#include "Report.h"
 #include "uImportacao.h"
 
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <map>
 #include <memory>
-#include <optional>
 #include <sys/resource.h>
 #include <vector>
 
@@ -122,20 +121,13 @@ private:
     void (*previousHandler_)(int) = nullptr;
 };
 
-// A job's report read back: its step lines by step, its loss lines and its end (the lines after
-// "fim da tarefa: ").
-struct JobReport {
-    explicit JobReport(const QString& path);
-    // Whether lidas = migradas + recusadas + com falha + deixadas de fora + não alcançadas.
-    static bool AddsUp(const QStringList& stepLine);
-    // The loss line of this step and legacy key, or none.
-    std::optional<QStringList> Loss(const QString& step, const QString& key) const;
-
-    std::map<QString, QStringList> steps;
-    std::vector<QStringList> losses;
-    QString end;
-    QString text;
-};
+// A job's report read back (Report.h): its step of this name, which must be there; whether its
+// line adds up (lidas = migradas + recusadas + com falha + deixadas de fora + não alcançadas); its
+// line of a row that did not arrive, by step and legacy key, or none; the whole file, for messages.
+const ReportStep& StepNamed(const Report& report, const QString& name);
+bool AddsUp(const ReportStep& step);
+const ReportLoss* LossOf(const Report& report, const QString& step, const QString& key);
+QString ReportText(const QString& path);
 // The job reports in a folder, oldest first.
 QStringList JobReports(const QString& dir);
 
