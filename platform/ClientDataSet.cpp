@@ -105,10 +105,7 @@ int TClientDataSet::DoPost(TRow& row, const std::vector<char>& assigned, bool in
 }
 
 QString TClientDataSet::KeyText(const TRow& row) const {
-    QStringList parts;
-    for (int k : keyIndexes_)
-        parts << ValueText(row[k]);
-    return parts.join(';');
+    return KeyValuesText(row, keyIndexes_);
 }
 
 const TClientDataSet::Statement& TClientDataSet::StatementFor(const std::vector<char>& sets, bool inserted,

@@ -328,12 +328,7 @@ int TIBTable::DoPost(TRow& row, const std::vector<char>& assigned, bool insertin
         Cancel();
         throw;
     }
-    if (db_.Journal()) {
-        QStringList key;
-        for (int k : pk_)
-            key << ValueText(row[static_cast<size_t>(k)]);
-        db_.RowWritten(table_, TWriteKind::Insert, key.join(';'));
-    }
+    if (db_.Journal()) db_.RowWritten(table_, TWriteKind::Insert, KeyValuesText(row, pk_));
     const int index = Hold(std::move(stored));
     if (db_.HasWriteListeners()) {
         posting_ = true;

@@ -26,3 +26,10 @@ QStringList SplitKeyFields(const QString& keyFields) {
         names << n.trimmed();
     return names;
 }
+
+QString KeyValuesText(const std::vector<TValue>& row, const std::vector<int>& keys) {
+    QStringList parts;
+    for (int k : keys)
+        parts << ValueText(row[static_cast<size_t>(k)]);
+    return parts.join(';');
+}

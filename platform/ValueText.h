@@ -9,5 +9,7 @@
 // the search ignores case, NULL apart from every text.
 QString SearchKeyOf(const std::vector<const TField*>& fields, const std::vector<TValue>& values,
                     bool caseInsensitive);
+// The values of a row's key fields as one text, joined by ";" (a refused or written row's key).
+QString KeyValuesText(const std::vector<TValue>& row, const std::vector<int>& keys);
 // Splits "A;B;C" into the names of the key fields.
 QStringList SplitKeyFields(const QString& keyFields);

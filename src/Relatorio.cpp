@@ -417,6 +417,7 @@ void TRelatorio::Contagens(std::string& out, const std::vector<Contagem>& contag
 }
 
 void TRelatorio::Finalizar(const QStringList& fim) {
+    GravarPerdas(); // the lines still waiting are what the job did (after a stop they are dropped)
     FecharEtapa();
     std::vector<Contagem> contagens;
     for (const EtapaInfo& e : etapas_)
@@ -440,15 +441,15 @@ void TRelatorio::Finalizar(const QStringList& fim) {
     for (const QString& l : fim + notas_)
         linhasFim << UmaLinha(l);
     final.write(("\nfim da tarefa: " + linhasFim.join('\n') + '\n').toUtf8());
-    if (!final.commit())
-        throw Exception(QString("Falha ao gravar o relatório %1: %2")
-                            .arg(QDir::toNativeSeparators(caminho_), final.errorString()));
+    if (!final.commit()) {
+        motivo_ = final.errorString();
+        Falha("versão final");
+    }
     arquivo_.reset();
 }
 
 void TRelatorio::Concluir() {
     if (!Aberto()) return;
-    GravarPerdas();
     Finalizar({"concluída"});
 }
 
@@ -466,8 +467,6 @@ void TRelatorio::Falhar(const QString& mensagem) {
     } else {
         fim << "linha de origem em curso: nenhuma";
     }
-    // Lines of the rows after the error are not in the file yet: they are what the job did.
-    GravarPerdas();
     Finalizar(fim);
 }
 

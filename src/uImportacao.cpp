@@ -121,6 +121,10 @@ Tfrm_Importacao::Tfrm_Importacao(TApplication& application, QWidget* parent)
                               &TBL_SUBGRUPO, &TBL_UNIDADE, &TBL_MARCA})
         compartilhadas << t->TableName();
     Relatorio.Compartilhadas(compartilhadas);
+    // Every refusal recorded reaches the job's report (between jobs none is open).
+    Recusas.OnRecord = [this](const QString& table, const QString& key, const QString& message) {
+        Relatorio.Recusa(table, key, message);
+    };
 
     CDS_CLIENTE.OnNewRecord = [this](TDataSet& ds) { CDS_CLIENTENewRecord(ds); };
     CDS_CRE.OnNewRecord = [this](TDataSet& ds) { CDS_CRENewRecord(ds); };
@@ -186,9 +190,6 @@ void Tfrm_Importacao::RunJob(const QString& nome, const QString& legenda, const 
     progress_ = {};
     SetButtonsEnabled(false);
     Recusas.Clear();
-    Recusas.OnRecord = [this](const QString& table, const QString& key, const QString& message) {
-        Relatorio.Recusa(table, key, message);
-    };
     DB_DESTINO.SetJournal(&Relatorio);
     std::optional<QString> erro;
     try {
@@ -200,7 +201,6 @@ void Tfrm_Importacao::RunJob(const QString& nome, const QString& legenda, const 
         erro = ConexoesPerdidas(e).value_or(ExceptionMessage(e));
     }
     DB_DESTINO.SetJournal(nullptr);
-    Recusas.OnRecord = nullptr;
     QString identidades;
     if (!application_.StopRequested()) {
         try {
